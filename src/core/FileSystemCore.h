@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/CancellationToken.h"
+#include "core/FileItem.h"
+
+#include <QList>
+#include <QString>
+
+// Stateless local file-system functions. Reentrant; callers run the walking ones
+// off the GUI thread and pass a token they own to stop them.
+namespace FileSystemCore {
+
+// The folder's entries (never ".", ".."), folders first, then names in natural
+// order. Throws SystemError when the folder or an entry cannot be read,
+// CancellationError when the token fires. An entry that vanishes between the
+// directory read and its lstat is left out: it no longer exists.
+QList<FileItem> contents(const FileUrl& folder, bool showHidden, const CancellationToken& token = {});
+
+// Allocated size of all regular files below the folder; links are never followed,
+// unreadable subfolders are skipped (the result is then a lower bound).
+qint64 directorySize(const FileUrl& folder, const CancellationToken& token = {});
+
+// `folder`/name of the source, or the first free "base n.ext" for n = 2, 3, …
+FileUrl uniqueDestination(const FileUrl& source, const FileUrl& folder);
+
+// Whether the name matches one of the wildcard masks (see MaskList).
+bool matches(const QString& name, const QString& masks);
+
+// Stable in place: folders first, then names in natural order.
+void sortInListingOrder(QList<FileItem>& items);
+
+// Stable in place by a panel column ("name", "size", "modified", "ext", "kind",
+// "permissions"; anything else means "name"). Folders stay first either way.
+void sortByColumn(QList<FileItem>& items, const QString& key, bool ascending);
+
+} // namespace FileSystemCore

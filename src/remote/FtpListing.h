@@ -1,0 +1,17 @@
+#pragma once
+
+#include "remote/RemoteEntry.h"
+
+#include <QList>
+
+// Reads the Unix "ls -l" style output of an FTP LIST command.
+namespace FtpListing {
+
+// Entries of the listing, folders first, then names in natural order (stable).
+// Lines that are not entries (the block total, "." and "..", other formats) are skipped.
+QList<RemoteEntry> parse(const QString& listing);
+
+// Folders before files, names in natural order; equal names keep their order.
+void sortEntries(QList<RemoteEntry>& entries);
+
+} // namespace FtpListing

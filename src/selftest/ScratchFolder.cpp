@@ -1,0 +1,55 @@
+#include "selftest/ScratchFolder.h"
+
+#include "platform/SystemError.h"
+
+#include <QDir>
+#include <QUuid>
+#include <cerrno>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Folders the user made unwritable or unreadable would keep their contents.
+int makeFolderAccessible(const char* path, const struct stat* st, int type, struct FTW*)
+{
+    if (type == FTW_D || type == FTW_DNR)
+        chmod(path, (st->st_mode & 07777) | S_IRWXU);
+    return 0;
+}
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*)
+{
+    ::remove(path);
+    return 0;
+}
+
+// mkdir -p on exact bytes; returns 0 or the errno of the step that failed.
+int makePath(const QByteArray& path, mode_t mode)
+{
+    for (qsizetype slash = path.indexOf('/', 1); ; slash = path.indexOf('/', slash + 1)) {
+        const QByteArray prefix = slash < 0 ? path : path.left(slash);
+        if (mkdir(prefix.constData(), mode) != 0 && errno != EEXIST)
+            return errno;
+        if (slash < 0)
+            return 0;
+    }
+}
+
+} // namespace
+
+ScratchFolder::ScratchFolder(const QString& purpose)
+{
+    const QString name = QStringLiteral("Brenvik-%1-%2").arg(purpose, QUuid::createUuid().toString(QUuid::WithoutBraces));
+    const QByteArray path = QFile::encodeName(QDir::tempPath()) + '/' + name.toUtf8();
+    if (const int error = makePath(path, 0700))
+        throw SystemError(error, path);
+    m_url = FileUrl::fromNativePath(path);
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    nftw(m_url.nativePath().constData(), makeFolderAccessible, 16, FTW_PHYS);
+    nftw(m_url.nativePath().constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
