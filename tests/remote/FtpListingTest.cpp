@@ -1,0 +1,54 @@
+#include "remote/FtpListing.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(FtpListing, ReadsUnixListingsWithNamesIntact)
+{
+    const QList<RemoteEntry> entries = FtpListing::parse(QStringLiteral(
+        "total 12\r\n"
+        "drwxr-xr-x 2 owner group 4096 Aug 12 08:00 .\r\n"
+        "drwxr-xr-x 2 owner group 4096 Aug 12 08:00 ..\r\n"
+        "-rw-r--r-- 1 owner group 34 Aug 12 08:01 test.txt\r\n"
+        "drwxr-xr-x 2 owner group 4096 Aug 12 08:00 Ordner mit Leerzeichen\r\n"
+        "lrwxrwxrwx 1 owner group 7 Jan  3  2023 link -> ziel\r\n"
+        "-rw-r--r--   1 owner   group   12 Aug 12 08:01  zwei  Leer\r\n"));
+    ASSERT_EQ(entries.size(), 4);
+    EXPECT_EQ(entries[0], (RemoteEntry{"Ordner mit Leerzeichen", true, 4096, "Aug 12 08:00"}));
+    EXPECT_EQ(entries[1], (RemoteEntry{"link -> ziel", false, 7, "Jan 3 2023"}));
+    EXPECT_EQ(entries[2], (RemoteEntry{"test.txt", false, 34, "Aug 12 08:01"}));
+    // Two blanks before the name: the name keeps one of them.
+    EXPECT_EQ(entries[3], (RemoteEntry{" zwei  Leer", false, 12, "Aug 12 08:01"}));
+}
+
+TEST(FtpListing, SkipsWhatIsNotAnEntryAndKeepsBadSizesOut)
+{
+    const QList<RemoteEntry> entries = FtpListing::parse(QStringLiteral(
+        "-rw-r--r-- 1 o g - Aug 12 08:01 ohne-groesse\n"
+        "-rw-r--r-- 1 o g 12K Aug 12 08:01 mit-einheit\n"
+        "crw-r--r-- 1 o g 5 Aug 12 08:01 geraet\n"
+        "08-12-24  08:01AM       <DIR>          windows-format\n"
+        "-rw-r--r-- 1 o g 5 Aug 12 08:01\n"
+        "-rw-r--r-- 1 o g 5 Aug 12 08:01 \n"
+        "-rw-r--r-- 1 o g 99999999999999999999 Aug 12 08:01 riesig\n"));
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(entries[0].name, QStringLiteral("mit-einheit"));
+    EXPECT_EQ(entries[1].name, QStringLiteral("ohne-groesse"));
+    EXPECT_EQ(entries[2].name, QStringLiteral("riesig"));
+    for (const RemoteEntry& entry : entries)
+        EXPECT_FALSE(entry.size.has_value()) << entry.name.toStdString();
+}
+
+TEST(FtpListing, FoldersFirstThenNaturalOrderStable)
+{
+    QList<RemoteEntry> entries{{"file10", false, {}, {}}, {"b", true, {}, {}},  {"File2", false, {}, {}},
+                               {"A", true, {}, {}},       {"file2", false, {}, {}}};
+    FtpListing::sortEntries(entries);
+    QStringList names;
+    for (const RemoteEntry& entry : entries)
+        names.append(entry.name);
+    EXPECT_EQ(names, (QStringList{"A", "b", "File2", "file2", "file10"}));
+}
+
+} // namespace

@@ -1,0 +1,23 @@
+#pragma once
+
+// Readable failure messages for Qt values in GoogleTest assertions; force-included
+// into every test source.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QStringList& list, std::ostream* out)
+{
+    *out << '[' << list.join(QStringLiteral(" | ")).toStdString() << ']';
+}
+
+inline void PrintTo(const QByteArray& bytes, std::ostream* out)
+{
+    *out << '"' << bytes.toStdString() << '"';
+}
