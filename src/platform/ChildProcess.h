@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/BrenvikError.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <chrono>
+#include <optional>
+#include <sys/types.h>
+
+// An external tool could not be started: missing, not executable, or the system
+// is out of processes or descriptors.
+class ProcessStartError : public BrenvikError {
+public:
+    ProcessStartError(int code, QByteArray program);
+
+    int code() const noexcept { return m_code; }
+    const QByteArray& program() const noexcept { return m_program; }
+
+private:
+    int m_code;
+    QByteArray m_program;
+};
+
+struct ChildProcessResult {
+    int exitStatus = -1;       // the exit code; -1 after a signal or when the end is unknown
+    int terminationSignal = 0; // the signal that ended the process; 0 when it exited
+    bool timedOut = false;     // the hard time-out had to stop it
+    QByteArray standardOutput;
+    QByteArray standardError;
+};
+
+// The one way the program starts an external tool: an absolute path and an
+// explicit argument list, never a shell; the inherited environment plus explicit
+// additions; standard input, output and error as pipes. Every process started is
+// waited for: a child still running when its owner goes away is killed and reaped.
+//
+// Pipes and the spawn are close-on-exec throughout, so a tool never inherits
+// another tool's pipe ends (which would hold them open and hide its end of file).
+class ChildProcess {
+public:
+    using Environment = QList<QPair<QByteArray, QByteArray>>;
+
+    ChildProcess(QByteArray program, QList<QByteArray> arguments, Environment additions = {});
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Throws ProcessStartError. A relative program path is refused: the tool
+    // must never depend on the working folder or on PATH.
+    void start();
+    pid_t processId() const { return m_pid; }
+
+    // Starts the tool unless it runs already, writes `input` to its standard input
+    // and closes that, reads standard output and error to their ends (both at
+    // once, so a full pipe never stalls the tool) and waits for its exit. With a
+    // time-out, a tool still running when it passes gets SIGTERM and, 0.5 s later,
+    // SIGKILL; the result then says `timedOut`.
+    ChildProcessResult runToCompletion(const QByteArray& input = {},
+                                       std::optional<std::chrono::milliseconds> timeout = std::nullopt);
+
+private:
+    void closeDescriptors();
+    // Collects the exit of the started process; false while it still runs (only
+    // possible without `block`).
+    bool reap(bool block, int& status);
+
+    QByteArray m_program;
+    QList<QByteArray> m_arguments;
+    Environment m_additions;
+    pid_t m_pid = -1;
+    int m_standardInput = -1;
+    int m_standardOutput = -1;
+    int m_standardError = -1;
+};

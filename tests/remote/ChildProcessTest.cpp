@@ -1,0 +1,168 @@
+#include "platform/ChildProcess.h"
+
+#include "support/TestEnvironment.h"
+
+#include <QFile>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QByteArray shell = QByteArrayLiteral("/bin/sh");
+const QByteArray python = QByteArrayLiteral("/usr/bin/python3");
+
+ChildProcessResult runShell(const QByteArray& script, const QByteArray& input = {},
+                            std::optional<std::chrono::milliseconds> timeout = std::nullopt)
+{
+    ChildProcess process(shell, {QByteArrayLiteral("-c"), script});
+    return process.runToCompletion(input, timeout);
+}
+
+TEST(ChildProcess, PassesEveryArgumentVerbatimWithoutAShell)
+{
+    const QList<QByteArray> arguments{"a b", "", "\"q\" 'x'", "$HOME", "*", "\xff\xfe not UTF-8", "-n", "; rm -rf /"};
+    ChildProcess process("/usr/bin/printf", QList<QByteArray>{"%s\\0"} + arguments);
+    const ChildProcessResult result = process.runToCompletion();
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.terminationSignal, 0);
+    EXPECT_FALSE(result.timedOut);
+    QByteArray expected;
+    for (const QByteArray& argument : arguments)
+        expected += argument + '\0';
+    EXPECT_EQ(result.standardOutput, expected);
+    EXPECT_EQ(runShell("echo oops >&2; exit 7").exitStatus, 7);
+    EXPECT_EQ(runShell("echo oops >&2; exit 7").standardError, "oops\n");
+}
+
+TEST(ChildProcess, FullPipesInBothDirectionsNeverStall)
+{
+    // The tool fills both output pipes far past their capacity before it reads a
+    // byte of its input: only a runner that serves all three pipes at once gets through.
+    const QByteArray script = "import sys\n"
+                              "sys.stderr.write('e' * 1500000); sys.stderr.flush()\n"
+                              "sys.stdout.write('o' * 1500000); sys.stdout.flush()\n"
+                              "data = sys.stdin.buffer.read()\n"
+                              "sys.stdout.write('|%d' % len(data))\n";
+    ChildProcess process(python, {"-c", script});
+    const ChildProcessResult result = process.runToCompletion(QByteArray(3'000'000, 'i'));
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardError, QByteArray(1'500'000, 'e'));
+    EXPECT_EQ(result.standardOutput, QByteArray(1'500'000, 'o') + "|3000000");
+}
+
+TEST(ChildProcess, ToolThatIgnoresItsInputNeitherHangsNorKillsTheProgram)
+{
+    // Writing to a closed pipe raises SIGPIPE, which would end this test program.
+    const ChildProcessResult result = runShell("exec 0<&-; echo bye; exit 3", QByteArray(8 << 20, 'x'));
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_EQ(result.standardOutput, "bye\n");
+}
+
+TEST(ChildProcess, EnvironmentIsInheritedWithAdditionsWinning)
+{
+    qputenv("BRVK_CHILD_INHERITED", "von oben");
+    qputenv("BRVK_CHILD_REPLACED", "alt");
+    ChildProcess process("/usr/bin/env", {}, {{"BRVK_CHILD_REPLACED", "neu"}, {"BRVK_CHILD_ADDED", "a=b c"}});
+    const QList<QByteArray> lines = process.runToCompletion().standardOutput.split('\n');
+    EXPECT_TRUE(lines.contains("BRVK_CHILD_INHERITED=von oben"));
+    EXPECT_TRUE(lines.contains("BRVK_CHILD_REPLACED=neu"));
+    EXPECT_FALSE(lines.contains("BRVK_CHILD_REPLACED=alt"));
+    EXPECT_TRUE(lines.contains("BRVK_CHILD_ADDED=a=b c"));
+    EXPECT_TRUE(lines.contains("HOME=" + qgetenv("HOME")));
+}
+
+TEST(ChildProcess, ToolSeesOnlyItsThreePipes)
+{
+    // A descriptor opened without close-on-exec (as some libraries do) must not leak.
+    const int leaky = open("/dev/null", O_RDONLY);
+    ASSERT_GE(leaky, 0);
+    ASSERT_EQ(dup2(leaky, 201), 201);
+    const QByteArray script = "import os\n"
+                              "fds = sorted(int(f) for f in os.listdir('/proc/self/fd'))\n"
+                              "print(fds[:3], [os.readlink('/proc/self/fd/%d' % f)[:5] for f in fds[:3]], 201 in fds)\n";
+    ChildProcess process(python, {"-c", script});
+    const ChildProcessResult result = process.runToCompletion();
+    close(201);
+    close(leaky);
+    EXPECT_EQ(result.standardOutput, "[0, 1, 2] ['pipe:', 'pipe:', 'pipe:'] False\n");
+}
+
+TEST(ChildProcess, StartFailuresAreClearErrors)
+{
+    TempFolder folder;
+    const QByteArray notExecutable = folder.write("tool", "#!/bin/sh\n").nativePath();
+    struct Case {
+        QByteArray program;
+        QList<QByteArray> arguments;
+        int code;
+    };
+    for (const Case& c : {Case{"/nonexistent/curl", {}, ENOENT}, Case{notExecutable, {}, EACCES},
+                          Case{"sh", {"-c", "true"}, ENOENT}, // never looked up in PATH
+                          Case{"/bin/echo", {QByteArray("a\0b", 3)}, EINVAL}}) {
+        ChildProcess process(c.program, c.arguments);
+        try {
+            process.runToCompletion();
+            ADD_FAILURE() << "started: " << c.program.constData();
+        } catch (const ProcessStartError& error) {
+            EXPECT_EQ(error.code(), c.code) << c.program.constData();
+            EXPECT_TRUE(error.description().startsWith(
+                QStringLiteral("Das Programm „%1“ konnte nicht gestartet werden: ").arg(QString::fromUtf8(c.program))))
+                << error.what();
+        }
+    }
+}
+
+TEST(ChildProcess, TimeOutTerminatesFirstAndKillsWhatIgnoresIt)
+{
+    const ChildProcessResult polite = runShell("echo vorher; exec sleep 60", {}, 200ms);
+    EXPECT_TRUE(polite.timedOut);
+    EXPECT_EQ(polite.terminationSignal, SIGTERM);
+    EXPECT_EQ(polite.exitStatus, -1);
+    EXPECT_EQ(polite.standardOutput, "vorher\n");
+
+    const ChildProcessResult stubborn = runShell("trap '' TERM; exec sleep 60", {}, 200ms);
+    EXPECT_TRUE(stubborn.timedOut);
+    EXPECT_EQ(stubborn.terminationSignal, SIGKILL);
+
+    // Output closed early, the tool runs on: the time-out still holds.
+    const ChildProcessResult silent = runShell("exec >/dev/null 2>&1; exec sleep 60", {}, 200ms);
+    EXPECT_TRUE(silent.timedOut);
+    EXPECT_EQ(silent.terminationSignal, SIGTERM);
+
+    const ChildProcessResult quick = runShell("echo fertig", {}, 60s);
+    EXPECT_FALSE(quick.timedOut);
+    EXPECT_EQ(quick.exitStatus, 0);
+}
+
+TEST(ChildProcess, KilledToolsLeftoverChildrenDoNotHoldTheRunnerBack)
+{
+    // The grandchild keeps the output pipe open and writes only after seconds;
+    // the runner returns after the kill without waiting for it.
+    const ChildProcessResult result = runShell("trap '' TERM; (sleep 4; echo spaet) & exec sleep 60", {}, 200ms);
+    EXPECT_TRUE(result.timedOut);
+    EXPECT_EQ(result.terminationSignal, SIGKILL);
+    EXPECT_FALSE(result.standardOutput.contains("spaet"));
+}
+
+TEST(ChildProcess, ProcessStillRunningIsKilledAndReapedWithItsOwner)
+{
+    pid_t pid = -1;
+    {
+        ChildProcess process("/bin/sleep", {"60"});
+        process.start();
+        pid = process.processId();
+        ASSERT_GT(pid, 0);
+        EXPECT_EQ(kill(pid, 0), 0);
+    }
+    // Reaped, not a zombie: the id is gone.
+    EXPECT_EQ(kill(pid, 0), -1);
+    EXPECT_EQ(errno, ESRCH);
+}
+
+} // namespace
