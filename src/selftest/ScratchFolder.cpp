@@ -1,8 +1,8 @@
 #include "selftest/ScratchFolder.h"
 
 #include "platform/SystemError.h"
+#include "platform/TemporaryDirectory.h"
 
-#include <QDir>
 #include <QUuid>
 #include <cerrno>
 #include <ftw.h>
@@ -42,7 +42,7 @@ int makePath(const QByteArray& path, mode_t mode)
 ScratchFolder::ScratchFolder(const QString& purpose)
 {
     const QString name = QStringLiteral("Brenvik-%1-%2").arg(purpose, QUuid::createUuid().toString(QUuid::WithoutBraces));
-    const QByteArray path = QFile::encodeName(QDir::tempPath()) + '/' + name.toUtf8();
+    const QByteArray path = temporaryDirectory() + '/' + name.toUtf8();
     if (const int error = makePath(path, 0700))
         throw SystemError(error, path);
     m_url = FileUrl::fromNativePath(path);

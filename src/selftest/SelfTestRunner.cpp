@@ -126,7 +126,8 @@ void runChecks(CheckList& checks, const FileUrl& scratch)
         const FileUrl link = scratch.appending(QStringLiteral("link"));
         if (symlink(scratch.nativePath().constData(), link.nativePath().constData()) != 0)
             throw SystemError(errno, link.nativePath());
-        const FileItem* item = findNamed(FileSystemCore::contents(scratch, true), QStringLiteral("link"));
+        const QList<FileItem> items = FileSystemCore::contents(scratch, true);
+        const FileItem* item = findNamed(items, QStringLiteral("link"));
         require(item && item->isSymbolicLink, "Symlink nicht erkannt");
     });
     const auto mustRefuse = [](const QString& listing, const char* reason) {

@@ -1,0 +1,68 @@
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProcessResult {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+ProcessResult runBrenvik(const QStringList& arguments, const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(BRENVIK_EXECUTABLE), arguments);
+    EXPECT_TRUE(process.waitForFinished(300000));
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QProcessEnvironment withTemporaryDirectory(const TempFolder& folder)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.insert(QStringLiteral("TMPDIR"), folder.url().path());
+    return environment;
+}
+
+TEST(Entry, SelfTestRunsWithoutADisplay)
+{
+    TempFolder temp;
+    const ProcessResult run = runBrenvik({QStringLiteral("--performance-test"), QStringLiteral("--self-test")}, withTemporaryDirectory(temp));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.count(QStringLiteral("✓ ")), 11);
+    EXPECT_TRUE(run.out.endsWith(QStringLiteral("\nSelf-Test: 11 bestanden, 0 fehlgeschlagen\n")));
+    EXPECT_TRUE(QDir(temp.url().path()).isEmpty());
+}
+
+TEST(Entry, PerformanceTestCreatesListsAndRemovesOneHundredThousandFiles)
+{
+    TempFolder temp;
+    const ProcessResult run = runBrenvik({QStringLiteral("--performance-test")}, withTemporaryDirectory(temp));
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Erzeuge 100000 temporäre Dateien …\n\r0 / 100000\r1000 / 100000")));
+    EXPECT_EQ(run.out.count(u'\r'), 100);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\r99000 / 100000\n")));
+    EXPECT_TRUE(run.out.endsWith(QStringLiteral("✓ Performance-Test bestanden\n")));
+    EXPECT_TRUE(QDir(temp.url().path()).isEmpty());
+}
+
+TEST(Entry, ModesNotBuiltYetSaySoAndFail)
+{
+    TempFolder temp;
+    for (const QStringList& arguments : {QStringList{}, QStringList{QStringLiteral("--sftp-timeout-test")},
+                                         QStringList{QStringLiteral("--sftp-integration-test"), QStringLiteral("SHA256:x")}}) {
+        const ProcessResult run = runBrenvik(arguments, withTemporaryDirectory(temp));
+        EXPECT_EQ(run.exitCode, 1) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains(QStringLiteral("noch nicht verfügbar"))) << run.err.toStdString();
+    }
+}
+
+} // namespace
