@@ -1,12 +1,16 @@
 #include "app/Entry.h"
 
 #include "app/RunMode.h"
+#include "remote/CredentialStore.h"
+#include "remote/RemoteProfile.h"
 #include "selftest/SelfTestRunner.h"
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +30,35 @@ std::optional<QString> askpassProfile()
     return QString::fromLocal8Bit(value);
 }
 
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+// sftp starts us as its askpass program: print the stored password of one
+// profile and nothing else. Every failure is silent, so sftp gets no password.
+int runAskpass(int argc, char** argv, const QString& profileText)
+{
+    const std::optional<QUuid> profileID = parseCanonicalUuid(profileText);
+    if (!profileID)
+        return 1;
+    // Never a QApplication: the askpass mode must not touch any display.
+    QCoreApplication application(argc, argv);
+    const std::optional<QString> password = CredentialStore::forApplication().read(*profileID);
+    if (!password)
+        return 1;
+    return writeAll(STDOUT_FILENO, password->toUtf8() + '\n') ? 0 : 1;
+}
+
 // Modes whose work has not been built yet say so instead of pretending to run.
 int notAvailable(const char* what)
 {
@@ -40,7 +73,7 @@ int runEntry(int argc, char** argv)
     const RunMode mode = RunMode::decide(askpassProfile(), argumentList(argc, argv));
     switch (mode.kind) {
     case RunMode::Kind::askpass:
-        return notAvailable("Der Askpass-Modus");
+        return runAskpass(argc, argv, mode.argument);
     case RunMode::Kind::selfTest: {
         QCoreApplication application(argc, argv);
         return SelfTestRunner::run();
