@@ -1,0 +1,192 @@
+#include "support/TestEnvironment.h"
+#include "ui/QtInteraction.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Acts on the modal dialog once its event loop runs. When no such dialog
+// appears the test fails and whatever is modal is closed, so nothing hangs.
+template <typename Dialog>
+void whenOpen(std::function<void(Dialog&)> act)
+{
+    QTimer::singleShot(0, qApp, [act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<Dialog*>(modal);
+        if (!dialog) {
+            ADD_FAILURE() << "expected dialog is not open";
+            if (modal)
+                modal->close();
+            return;
+        }
+        act(*dialog);
+    });
+}
+
+QAbstractButton* buttonTitled(QMessageBox& box, const QString& title)
+{
+    for (QAbstractButton* button : box.buttons()) {
+        if (button->text() == title)
+            return button;
+    }
+    ADD_FAILURE() << "no button " << title.toStdString();
+    return nullptr;
+}
+
+QRect geometryIn(QWidget& window, QWidget* widget)
+{
+    return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+}
+
+TEST(QtInteraction, NamePromptReturnsTheTypedTextAndTheButton)
+{
+    QtInteraction interaction;
+    AlertRequest request;
+    request.message = QStringLiteral("Neue leere Datei");
+    request.buttons = QStringList{"Anlegen", "Abbrechen"};
+    request.accessory.controls = {AccessoryControl::textField(QStringLiteral("Neue Datei.txt"), QSize(340, 24))};
+
+    QString shownMessage;
+    bool fieldHadFocus = false;
+    whenOpen<QMessageBox>([&](QMessageBox& box) {
+        shownMessage = box.text();
+        auto* field = box.findChild<QLineEdit*>();
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->text(), QStringLiteral("Neue Datei.txt"));
+        EXPECT_EQ(field->size(), QSize(340, 24));
+        fieldHadFocus = box.focusWidget() == field;
+        // Typing replaces the preselected name; Return presses the first button.
+        QTest::keyClicks(field, QStringLiteral("Notiz.md"));
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+    const AlertResponse response = interaction.runAlert(request);
+
+    EXPECT_EQ(shownMessage, QStringLiteral("Neue leere Datei"));
+    EXPECT_TRUE(fieldHadFocus);
+    EXPECT_EQ(response.buttonIndex, 0);
+    EXPECT_EQ(response.text(), QStringLiteral("Notiz.md"));
+}
+
+TEST(QtInteraction, ConflictQuestionShowsItsStackBetweenTextsAndButtons)
+{
+    QtInteraction interaction;
+    AlertRequest request;
+    request.style = AlertStyle::warning;
+    request.message = QStringLiteral("Ziel existiert bereits");
+    request.informativeText = QStringLiteral("Quelle: a.txt (100 Byte)\nZiel: /tmp/a.txt (—)");
+    request.buttons = QStringList{"Anwenden", "Abbrechen"};
+    request.accessory.controls = {
+        AccessoryControl::popUp({"Ersetzen", "Nur ersetzen, wenn Quelle neuer ist", "Überspringen"}, 0, QSize(340, 26)),
+        AccessoryControl::checkBox(QStringLiteral("Für alle weiteren Konflikte anwenden"), false, QSize(340, 22))};
+    request.accessory.size = QSize(350, 58);
+
+    whenOpen<QMessageBox>([&](QMessageBox& box) {
+        EXPECT_EQ(box.icon(), QMessageBox::Warning);
+        EXPECT_EQ(box.informativeText(), request.informativeText);
+        auto* popUp = box.findChild<QComboBox*>();
+        auto* check = box.findChild<QCheckBox*>();
+        auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+        auto* buttons = box.findChild<QDialogButtonBox*>();
+        ASSERT_TRUE(popUp && check && informative && buttons);
+        EXPECT_EQ(popUp->currentText(), QStringLiteral("Ersetzen"));
+        EXPECT_EQ(check->text(), QStringLiteral("Für alle weiteren Konflikte anwenden"));
+        EXPECT_EQ(popUp->parentWidget()->size(), QSize(350, 58));
+        // Laid out, not floating: below the informative text, above the buttons,
+        // inside the alert.
+        const QRect popUpRect = geometryIn(box, popUp), checkRect = geometryIn(box, check);
+        EXPECT_GE(popUpRect.top(), geometryIn(box, informative).bottom());
+        EXPECT_EQ(checkRect.top(), popUpRect.bottom() + 1 + 7);
+        EXPECT_LE(checkRect.bottom(), geometryIn(box, buttons).top());
+        EXPECT_TRUE(box.rect().contains(popUpRect.united(checkRect)));
+        popUp->setCurrentIndex(2);
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
+        QTest::mouseClick(buttonTitled(box, QStringLiteral("Anwenden")), Qt::LeftButton);
+    });
+    const AlertResponse response = interaction.runAlert(request);
+
+    EXPECT_EQ(response.buttonIndex, 0);
+    EXPECT_EQ(response.selectedIndex(), 2);
+    EXPECT_TRUE(response.isChecked());
+}
+
+TEST(QtInteraction, EscapeAndClosingCountAsTheLastButton)
+{
+    QtInteraction interaction;
+    AlertRequest request;
+    request.message = QStringLiteral("3 Objekt(e) kopieren?");
+    request.buttons = QStringList{"Kopieren", "Abbrechen"};
+
+    whenOpen<QMessageBox>([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    EXPECT_EQ(interaction.runAlert(request).buttonIndex, 1);
+
+    whenOpen<QMessageBox>([](QMessageBox& box) { box.close(); });
+    EXPECT_EQ(interaction.runAlert(request).buttonIndex, 1);
+}
+
+TEST(QtInteraction, ErrorAlertOffersOk)
+{
+    QtInteraction interaction;
+    QStringList titles;
+    QString message;
+    whenOpen<QMessageBox>([&](QMessageBox& box) {
+        message = box.text();
+        for (QAbstractButton* button : box.buttons())
+            titles.append(button->text());
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+    interaction.showError(QStringLiteral("Quelle und Ziel sind identisch"),
+                          QStringLiteral("Wähle im anderen Remote-Panel einen anderen Zielordner."));
+    EXPECT_EQ(message, QStringLiteral("Quelle und Ziel sind identisch"));
+    EXPECT_EQ(titles, QStringList{"OK"});
+}
+
+TEST(QtInteraction, SaveDialogProposesTheNameInTheStartFolder)
+{
+    QtInteraction interaction;
+    TempFolder folder;
+    SaveFileRequest request;
+    request.suggestedName = QStringLiteral("Brenvik-Verbindungen.json");
+    request.startFolder = QString::fromUtf8(folder.path());
+    request.allowedSuffixes = QStringList{"json"};
+
+    whenOpen<QFileDialog>([](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+        static_cast<QDialog&>(dialog).accept();
+    });
+    EXPECT_EQ(interaction.chooseSaveDestination(request), request.startFolder + QStringLiteral("/Brenvik-Verbindungen.json"));
+
+    whenOpen<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+    EXPECT_EQ(interaction.chooseSaveDestination(request), std::nullopt);
+}
+
+TEST(QtInteraction, OpenDialogReturnsOneExistingFile)
+{
+    QtInteraction interaction;
+    TempFolder folder;
+    const QString file = QString::fromUtf8(folder.write("id_ed25519", "key").nativePath());
+    OpenFileRequest request;
+    request.title = QStringLiteral("Privaten SSH-Schlüssel auswählen");
+    request.startFolder = QString::fromUtf8(folder.path());
+
+    whenOpen<QFileDialog>([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Privaten SSH-Schlüssel auswählen"));
+        EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
+        dialog.selectFile(file);
+        static_cast<QDialog&>(dialog).accept();
+    });
+    EXPECT_EQ(interaction.chooseFileToOpen(request), file);
+}
+
+} // namespace
