@@ -31,11 +31,6 @@ QByteArray lookUpWithSecretTool(const QString& service, const QString& account)
 
 } // namespace
 
-TEST(CredentialStore, ServiceIsTheApplicationIdentifierFollowedByRemoteCredentials)
-{
-    EXPECT_EQ(CredentialStore::forApplication().service(), QStringLiteral("de.brenvik.Brenvik.RemoteCredentials"));
-}
-
 TEST(CredentialStore, ErrorTextNamesTheSignedStatus)
 {
     EXPECT_EQ(CredentialStoreError(7).description(), QStringLiteral("Der macOS-Schlüsselbund meldet Fehler 7."));

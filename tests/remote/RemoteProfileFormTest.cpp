@@ -2,8 +2,10 @@
 #include "support/SecretService.h"
 #include "support/TestEnvironment.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
@@ -95,28 +97,26 @@ TEST(RemoteProfileForm, SavedProfileTakesTheFieldsAsTypedAndClampsTheTimes)
     EXPECT_EQ(saved.expectedHostKey, QStringLiteral(" SHA256:xyz "));
     EXPECT_EQ(saved.identityFile, std::nullopt);
 
-    form.timeout = QStringLiteral("-5");
-    form.keepAlive = QStringLiteral("keiner");
-    form.initialPath = QStringLiteral("/srv");
-    ASSERT_TRUE(save(form).profile);
-    EXPECT_EQ(save(form).profile->timeout, 1);
-    EXPECT_EQ(save(form).profile->keepAlive, 0);
-    EXPECT_EQ(save(form).profile->initialPath, QStringLiteral("/srv"));
-
-    form.timeout = QStringLiteral("45");
-    form.keepAlive = QStringLiteral("0");
-    EXPECT_EQ(save(form).profile->timeout, 45);
-    EXPECT_EQ(save(form).profile->keepAlive, 0);
+    form.initialPath = QStringLiteral("/srv/ Daten");
+    for (const auto& [timeout, keepAlive, expectedTimeout, expectedKeepAlive] :
+         {std::tuple{"-5", "keiner", 1, 0}, std::tuple{"45", "0", 45, 0}, std::tuple{"1", "7", 1, 7}}) {
+        form.timeout = QString::fromUtf8(timeout);
+        form.keepAlive = QString::fromUtf8(keepAlive);
+        const std::optional<RemoteProfile> profile = save(form).profile;
+        ASSERT_TRUE(profile) << timeout;
+        EXPECT_EQ(profile->timeout, expectedTimeout) << timeout;
+        EXPECT_EQ(profile->keepAlive, expectedKeepAlive) << keepAlive;
+        EXPECT_EQ(profile->initialPath, QStringLiteral("/srv/ Daten"));
+    }
 }
 
 TEST(RemoteProfileForm, ProtocolFallsBackToSftpWhenNothingIsSelected)
 {
     RemoteProfileForm form = validForm();
     form.protocolTitle.reset();
-    ASSERT_TRUE(save(form).profile);
-    EXPECT_EQ(save(form).profile->kind, RemoteProtocolKind::sftp);
+    EXPECT_EQ(save(form).profile.value().kind, RemoteProtocolKind::sftp);
     form.protocolTitle = QStringLiteral("FTPS");
-    EXPECT_EQ(save(form).profile->kind, RemoteProtocolKind::ftps);
+    EXPECT_EQ(save(form).profile.value().kind, RemoteProtocolKind::ftps);
 }
 
 TEST(RemoteProfileForm, KeyFileMustBeReadableOnlyForSftp)
