@@ -58,6 +58,15 @@ QList<RemoteEntry> parse(const QString& listing)
     return entries;
 }
 
+QList<RemoteEntry> parseNamesOnly(const QString& listing)
+{
+    QList<RemoteEntry> entries;
+    for (const QString& name : splitNonEmptyLines(listing))
+        if (name != u"." && name != u"..")
+            entries.append(RemoteEntry{name, false, std::nullopt, QString()});
+    return entries;
+}
+
 void sortEntries(QList<RemoteEntry>& entries)
 {
     std::vector<std::pair<QString, RemoteEntry>> keyed;

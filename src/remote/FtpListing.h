@@ -11,6 +11,10 @@ namespace FtpListing {
 // Lines that are not entries (the block total, "." and "..", other formats) are skipped.
 QList<RemoteEntry> parse(const QString& listing);
 
+// A names-only listing (NLST): one entry per line, "." and ".." left out, in the
+// server's order; nothing is known about the entries beyond their names.
+QList<RemoteEntry> parseNamesOnly(const QString& listing);
+
 // Folders before files, names in natural order; equal names keep their order.
 void sortEntries(QList<RemoteEntry>& entries);
 

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/FileUrl.h"
+#include "remote/RemoteEntry.h"
+
+#include <QList>
+#include <QString>
+
+// The single operations of one remote protocol. A provider calls them on its own
+// worker thread, one at a time; they block until the server has answered and
+// throw the protocol's error (or a local SystemError) on failure. Remote paths
+// are absolute, slash-separated, as shown to the user.
+class RemoteTransport {
+public:
+    virtual ~RemoteTransport() = default;
+
+    // The folder's entries, folders first, then names in natural order.
+    virtual QList<RemoteEntry> list(const QString& path) = 0;
+    // Whether the path can be listed as a folder; never fails.
+    virtual bool probeDirectory(const QString& path) = 0;
+    virtual void download(const QString& remotePath, const FileUrl& localFile) = 0;
+    virtual void upload(const FileUrl& localFile, const QString& remotePath) = 0;
+    virtual void rename(const QString& path, const QString& newPath) = 0;
+    virtual void createDirectory(const QString& path) = 0;
+    virtual void deleteEntry(const QString& path, bool directory) = 0;
+    // Ends a lasting connection; nothing to do where every operation connects anew.
+    virtual void disconnect() = 0;
+};
