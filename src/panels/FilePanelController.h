@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/FileItem.h"
+#include "panels/FilePanelDelegate.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QWidget>
+
+class Interaction;
+class QTableView;
+class QLineEdit;
+
+// One of the two file panels of the commander window: a local folder with tabs
+// and history, its listing filtered and sorted in a table, marks, folder sizes
+// on request. Lives on the GUI thread; listings and folder sums run in the
+// background and are dropped when the panel has moved on.
+class FilePanelController : public QWidget {
+    Q_OBJECT
+
+public:
+    FilePanelController(const FileUrl& url, const QString& persistenceKey, Interaction& interaction,
+                        QWidget* parent = nullptr);
+    ~FilePanelController() override;
+
+    void setDelegate(FilePanelDelegate* delegate);
+    const QString& persistenceKey() const;
+
+    // The local folder shown (kept while a remote folder is shown).
+    const FileUrl& currentURL() const;
+    // The last listing in listing order, and what the table shows (filtered, sorted).
+    const QList<FileItem>& allItems() const;
+    const QList<FileItem>& items() const;
+    const QSet<FileUrl>& marked() const;
+    // Replaces the marks (the directory compare marks differences this way).
+    void setMarked(const QSet<FileUrl>& marked);
+    // The URLs of the selected rows together with the marked URLs, each once.
+    QList<FileUrl> selectedURLs() const;
+    // Local: the path of the current folder.
+    QString locationDescription() const;
+    bool isRemote() const;
+
+    void reload();
+    void navigate(const FileUrl& folder, bool recordingHistory = true);
+    void openSelection();
+    void goUp();
+    void goBack();
+    void goForward();
+    void showInPanel(const FileUrl& entry);
+
+    void addTab();
+    void closeTab();
+    void cycleTab(int delta);
+    int tabCount() const;
+    int selectedTab() const;
+
+    void toggleCurrentSelection();
+    void markAllFiles();
+    void invertMarks();
+    void mark(const QString& masks, bool selecting);
+    void refreshKeepingSelection();
+    void calculateSize(const FileUrl& folder);
+
+    bool showHidden() const;
+    // The hidden-files switch: sets the state, updates the check box, saves, reloads.
+    void setShowHidden(bool show);
+    void persistSession();
+
+    // Draws or removes the active-panel frame.
+    void setActive(bool active);
+    bool isActive() const;
+    void focusTable();
+    // ⌘L: the path field gets the focus with its whole text selected.
+    void focusPathField();
+
+    // Handles copy and move when a remote panel is involved; false while both
+    // panels are local (the owner's local copy or move then runs).
+    bool transferSelection(FilePanelController& destination, bool moving);
+    // Ends a remote connection; nothing to do for a local panel.
+    void disconnectRemote();
+
+    QString statusText() const;
+    QTableView* table() const;
+    QLineEdit* pathField() const;
+
+Q_SIGNALS:
+    // A listing (successful or failed) has been put in place.
+    void listingFinished();
+
+private:
+    struct State;
+    State* d;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/FileUrl.h"
+
+#include <QList>
+
+class FilePanelController;
+
+// The owner's commands a panel's context menu (and a drop) can start. The owner
+// makes the panel active with its table focused first, then runs the command.
+enum class PanelCommand {
+    quickLook,
+    rename,
+    duplicate,
+    copyToOtherPanel,
+    moveToOtherPanel,
+    symbolicLinksInOtherPanel,
+    createZipHere,
+    createZipInOtherPanel,
+    extractZipHere,
+    extractZipIntoOtherPanel,
+    showInfo,
+    reveal,
+    openTerminal,
+    checksums,
+    multiRename,
+    trash,
+};
+
+// The owner's side of a panel (the commander window).
+class FilePanelDelegate {
+public:
+    virtual ~FilePanelDelegate() = default;
+
+    // Makes `panel` the active one (frames both panels accordingly) and, when
+    // asked, gives its table the keyboard focus.
+    virtual void setActive(FilePanelController& panel, bool focusTable) = 0;
+    virtual void runCommand(FilePanelController& panel, PanelCommand command) = 0;
+    // Local file URLs dropped on `panel`, to be copied or moved into `destination`.
+    virtual void dropFiles(FilePanelController& panel, const QList<FileUrl>& sources, const FileUrl& destination,
+                           bool moving) = 0;
+
+    virtual FilePanelController* leftPanel() const = 0;
+    virtual FilePanelController* rightPanel() const = 0;
+    virtual FilePanelController* activePanel() const = 0;
+};
