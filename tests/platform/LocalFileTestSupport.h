@@ -1,0 +1,130 @@
+#pragma once
+
+#include "core/FileUrl.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QUuid>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Helpers for tests of the local file layer: exact pictures of trees, so a test
+// can say "nothing changed" or "the copy is the source" in one comparison.
+namespace LocalFileTest {
+
+inline QByteArray readBytes(const FileUrl& url)
+{
+    QByteArray result;
+    const int fd = open(url.nativePath().constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw std::runtime_error("cannot read " + url.nativePath().toStdString());
+    char buffer[65536];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+        result.append(buffer, n);
+    close(fd);
+    return result;
+}
+
+inline struct stat lstatOf(const FileUrl& url)
+{
+    struct stat st {};
+    if (lstat(url.nativePath().constData(), &st) != 0)
+        throw std::runtime_error("cannot stat " + url.nativePath().toStdString());
+    return st;
+}
+
+inline bool exists(const FileUrl& url)
+{
+    struct stat st;
+    return lstat(url.nativePath().constData(), &st) == 0;
+}
+
+// One line per entry below `root`, keyed by relative path: type, mode bits,
+// modification time to the nanosecond (folders and files), and the content or
+// link text. Access times are left out: reading a file changes them.
+inline QMap<QByteArray, QByteArray> snapshot(const FileUrl& root, bool withTimes = true)
+{
+    QMap<QByteArray, QByteArray> result;
+    const auto walk = [&](const auto& self, const FileUrl& folder, const QByteArray& prefix) -> void {
+        DIR* dir = opendir(folder.nativePath().constData());
+        if (!dir)
+            throw std::runtime_error("cannot list " + folder.nativePath().toStdString());
+        while (const dirent* entry = readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name == "." || name == "..")
+                continue;
+            const FileUrl url = folder.appending(name);
+            const struct stat st = lstatOf(url);
+            QByteArray line = QByteArray::number(st.st_mode & 07777, 8);
+            if (withTimes && !S_ISLNK(st.st_mode))
+                line += ' ' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
+                    + QByteArray::number(qint64(st.st_mtim.tv_nsec));
+            if (S_ISREG(st.st_mode)) {
+                line = "file " + line + ' ' + readBytes(url);
+            } else if (S_ISLNK(st.st_mode)) {
+                char text[4096];
+                const ssize_t length = readlink(url.nativePath().constData(), text, sizeof text);
+                line = "link -> " + QByteArray(text, qMax<ssize_t>(length, 0));
+            } else if (S_ISDIR(st.st_mode)) {
+                line = "folder " + line;
+                self(self, url, prefix + name + '/');
+            } else {
+                line = "special " + QByteArray::number(st.st_mode & S_IFMT, 8) + ' ' + line + ' '
+                    + QByteArray::number(qulonglong(st.st_rdev));
+            }
+            result.insert(prefix + name, line);
+        }
+        closedir(dir);
+    };
+    walk(walk, root, {});
+    return result;
+}
+
+// Names in a folder that the file layer uses for work in progress.
+inline QList<QByteArray> stagingLeftovers(const FileUrl& folder)
+{
+    QList<QByteArray> result;
+    for (const QByteArray& path : snapshot(folder, false).keys())
+        if (path.contains(".brvk-"))
+            result.append(path);
+    return result;
+}
+
+// A fresh folder on the memory file system, which is not the one that holds
+// the tests' temporary folders: moves between the two cross file systems.
+class ShmFolder {
+public:
+    ShmFolder()
+        : m_url(FileUrl::fromNativePath("/dev/shm/brenvik-test-"
+                                        + QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8()))
+    {
+        if (mkdir(m_url.nativePath().constData(), 0755) != 0)
+            throw std::runtime_error("cannot create a folder in /dev/shm");
+    }
+    ~ShmFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_url.nativePath().toStdString(), ignored);
+    }
+    ShmFolder(const ShmFolder&) = delete;
+    ShmFolder& operator=(const ShmFolder&) = delete;
+
+    const FileUrl& url() const { return m_url; }
+    FileUrl file(const QByteArray& name) const { return m_url.appending(name); }
+
+private:
+    FileUrl m_url;
+};
+
+inline void setModificationTime(const FileUrl& url, qint64 seconds, long nanoseconds = 0)
+{
+    const struct timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+    if (utimensat(AT_FDCWD, url.nativePath().constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
+        throw std::runtime_error("cannot set times of " + url.nativePath().toStdString());
+}
+
+} // namespace LocalFileTest
