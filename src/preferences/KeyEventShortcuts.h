@@ -1,0 +1,18 @@
+#pragma once
+
+#include "preferences/KeyChord.h"
+
+#include <QString>
+#include <optional>
+
+class PreferencesStore;
+class QKeyEvent;
+
+// Key events into chords and custom commands (see KeyChord and PreferencesStore).
+namespace KeyEventShortcuts {
+
+QString chord(const QKeyEvent& event);
+std::optional<QString> command(const PreferencesStore& store, const QKeyEvent& event);
+KeyChord::Capture capture(const QKeyEvent& event);
+
+} // namespace KeyEventShortcuts
