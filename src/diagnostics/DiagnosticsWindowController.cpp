@@ -86,12 +86,14 @@ DiagnosticsWindowController::DiagnosticsWindowController(Interaction& interactio
 
     if (QScreen* display = screen())
         move(display->availableGeometry().center() - rect().center());
-    showReport();
+    refresh();
 }
 
 void DiagnosticsWindowController::refresh()
 {
-    showReport();
+    m_text->setPlainText(DiagnosticsStore::shared().report());
+    QScrollBar* vertical = m_text->verticalScrollBar();
+    vertical->setValue(vertical->maximum());
 }
 
 void DiagnosticsWindowController::clearLog()
@@ -99,7 +101,7 @@ void DiagnosticsWindowController::clearLog()
     DiagnosticsStore& store = DiagnosticsStore::shared();
     store.clear();
     store.record(QStringLiteral("Diagnose"), QStringLiteral("Protokoll vom Benutzer geleert"));
-    showReport();
+    refresh();
 }
 
 void DiagnosticsWindowController::exportReport()
@@ -119,11 +121,4 @@ void DiagnosticsWindowController::exportReport()
     m_interaction.showError(
         QStringLiteral("Die Datei „%1“ konnte nicht gesichert werden.").arg(QFileInfo(*destination).fileName()),
         file.errorString());
-}
-
-void DiagnosticsWindowController::showReport()
-{
-    m_text->setPlainText(DiagnosticsStore::shared().report());
-    QScrollBar* vertical = m_text->verticalScrollBar();
-    vertical->setValue(vertical->maximum());
 }

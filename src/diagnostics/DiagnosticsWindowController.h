@@ -14,13 +14,15 @@ public:
     explicit DiagnosticsWindowController(Interaction& interaction, QWidget* parent = nullptr);
 
 public Q_SLOTS:
+    // Replaces the text by a fresh report and scrolls to its end.
     void refresh();
+    // Empties the log without asking; afterwards it holds only the clearing.
     void clearLog();
+    // Asks for a destination and replaces it atomically by the report as UTF-8;
+    // a failure shows the system's reason and leaves everything as it was.
     void exportReport();
 
 private:
-    void showReport();
-
     Interaction& m_interaction;
     QPlainTextEdit* m_text = nullptr;
 };

@@ -89,21 +89,30 @@ void readValues(const QList<QWidget*>& widgets, QList<AccessoryControl>& control
     }
 }
 
-// QMessageBox has no accessory area of its own: the widget goes into its grid
-// between the texts and the buttons, in the texts' column. Done last, because
-// setting a text rebuilds that grid.
-void embedAccessory(QMessageBox& box, QWidget* accessory)
+// Gives QMessageBox the look of an alert with an accessory: the message in
+// bold above the informative text, a text column wide enough that short
+// sentences do not wrap, and the accessory in that column between the texts
+// and the buttons. Done last, because setting a text rebuilds the grid.
+void arrangeAlert(QMessageBox& box, QWidget* accessory)
 {
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     auto* buttons = box.findChild<QDialogButtonBox*>();
     auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     if (!grid || !buttons || !label) {
-        box.layout()->addWidget(accessory);
+        if (accessory)
+            box.layout()->addWidget(accessory);
         return;
     }
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+
     int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
     int textColumn = 0, unused = 0;
     grid->getItemPosition(grid->indexOf(label), &unused, &textColumn, &unused, &unused);
+    grid->setColumnMinimumWidth(textColumn, 340);
+    if (!accessory)
+        return;
     grid->getItemPosition(grid->indexOf(buttons), &row, &column, &rowSpan, &columnSpan);
     grid->removeWidget(buttons);
     grid->addWidget(accessory, row, textColumn, 1, 1, Qt::AlignLeft);
@@ -151,14 +160,13 @@ AlertResponse QtInteraction::runAlert(const AlertRequest& request)
     box.setEscapeButton(buttons.constLast());
 
     QList<QWidget*> controls;
-    if (!request.accessory.controls.isEmpty()) {
-        embedAccessory(box, buildAccessory(request.accessory, controls));
-        // A name prompt is answered by typing: a text field takes the keyboard.
-        for (QWidget* control : controls) {
-            if (qobject_cast<QLineEdit*>(control)) {
-                control->setFocus();
-                break;
-            }
+    const bool hasAccessory = !request.accessory.controls.isEmpty();
+    arrangeAlert(box, hasAccessory ? buildAccessory(request.accessory, controls) : nullptr);
+    // A name prompt is answered by typing: a text field takes the keyboard.
+    for (QWidget* control : controls) {
+        if (qobject_cast<QLineEdit*>(control)) {
+            control->setFocus();
+            break;
         }
     }
 

@@ -135,23 +135,6 @@ TEST(QtInteraction, EscapeAndClosingCountAsTheLastButton)
     EXPECT_EQ(interaction.runAlert(request).buttonIndex, 1);
 }
 
-TEST(QtInteraction, ErrorAlertOffersOk)
-{
-    QtInteraction interaction;
-    QStringList titles;
-    QString message;
-    whenOpen<QMessageBox>([&](QMessageBox& box) {
-        message = box.text();
-        for (QAbstractButton* button : box.buttons())
-            titles.append(button->text());
-        QTest::keyClick(&box, Qt::Key_Return);
-    });
-    interaction.showError(QStringLiteral("Quelle und Ziel sind identisch"),
-                          QStringLiteral("Wähle im anderen Remote-Panel einen anderen Zielordner."));
-    EXPECT_EQ(message, QStringLiteral("Quelle und Ziel sind identisch"));
-    EXPECT_EQ(titles, QStringList{"OK"});
-}
-
 TEST(QtInteraction, SaveDialogProposesTheNameInTheStartFolder)
 {
     QtInteraction interaction;

@@ -56,8 +56,8 @@ TEST(ScriptedInteraction, AnswersInScriptOrderAndRecordsEveryRequest)
 TEST(ScriptedInteraction, ErrorAlertsCarryTheDescriptionAndOneOkButton)
 {
     ScriptedInteraction interaction;
-    interaction.answerAlert();
-    interaction.answerAlert();
+    interaction.answerAlert(0);
+    interaction.answerAlert(0);
     interaction.showError(BrenvikError(QStringLiteral("ArchiveError"),
                                        QStringLiteral("Dieses Archivformat wird in dieser Ausbaustufe noch nicht unterstützt.")));
     interaction.showError(QStringLiteral("Quelle und Ziel sind identisch"),
