@@ -18,6 +18,8 @@ std::optional<QString> command(const PreferencesStore& store, const QKeyEvent& e
 
 KeyChord::Capture capture(const QKeyEvent& event)
 {
+    if (event.type() != QEvent::KeyPress)
+        return {};
     return KeyChord::Capture::of(event.key(), event.modifiers());
 }
 

@@ -13,6 +13,7 @@ namespace KeyEventShortcuts {
 
 QString chord(const QKeyEvent& event);
 std::optional<QString> command(const PreferencesStore& store, const QKeyEvent& event);
+// Only key presses are captured; a release decides nothing.
 KeyChord::Capture capture(const QKeyEvent& event);
 
 } // namespace KeyEventShortcuts

@@ -2,9 +2,9 @@
 
 #include <QString>
 
-// Every persisted setting lives under a "Brenvik." key in the one settings file
-// (brenvikSettings()). Subsystems that own a key read and write it through their
-// own store; the names are kept together here so that none is spelled twice.
+// The "Brenvik." keys of the settings file (brenvikSettings()) that the
+// preferences stores read and write. Keys owned elsewhere ("Brenvik.RemoteProfiles",
+// "Brenvik.MainWindow") are spelled by their owners.
 namespace PreferenceKeys {
 
 inline constexpr char showHiddenFiles[] = "Brenvik.ShowHiddenFiles";
@@ -14,8 +14,6 @@ inline constexpr char keyboardPreset[] = "Brenvik.KeyboardPreset";
 inline constexpr char terminalPath[] = "Brenvik.TerminalPath";
 inline constexpr char customShortcuts[] = "Brenvik.CustomShortcuts";
 inline constexpr char favorites[] = "Brenvik.Favorites";
-inline constexpr char remoteProfiles[] = "Brenvik.RemoteProfiles";
-inline constexpr char mainWindow[] = "Brenvik.MainWindow";
 
 // "Brenvik." + persistence key ("Left", "Right") + "." + name ("Tabs", "SelectedTab", "ShowHidden").
 inline QString panelKey(const QString& persistenceKey, const char* name)

@@ -39,11 +39,6 @@ public:
     }
 
     QString path() const { return QString::fromUtf8(m_folder.path() + '/' + fileName()); }
-    QByteArray contents() const
-    {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
 private:
     QByteArray fileName() const { return "settings-" + QByteArray::number(m_generation) + ".ini"; }
