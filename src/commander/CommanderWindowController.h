@@ -1,0 +1,106 @@
+#pragma once
+
+#include "commander/WindowCommands.h"
+#include "panels/FilePanelDelegate.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class CommanderKeyboard;
+class DiagnosticsWindowController;
+class Interaction;
+class OperationRunner;
+class QMenuBar;
+
+// The one main window: two file panels side by side over a row of
+// function-key buttons. It decides which panel is active, owns the keyboard of
+// the two-panel workflow and every file-manager command, and hands bulk work
+// to its operation runner. Closing it ends the program.
+class CommanderWindowController : public QMainWindow, public FilePanelDelegate {
+    Q_OBJECT
+
+public:
+    static constexpr char frameKey[] = "Brenvik.MainWindow";
+
+    // The left panel shows the home folder, the right one its "Downloads"; both
+    // restore their saved tabs. The left panel is active. The menu bar, when
+    // given, belongs to the window from then on.
+    explicit CommanderWindowController(Interaction& interaction, QMenuBar* menuBar = nullptr);
+    ~CommanderWindowController() override;
+
+    void setActive(FilePanelController& panel, bool focusTable) override;
+    void runCommand(FilePanelController& panel, PanelCommand command) override;
+    void dropFiles(FilePanelController& panel, const QList<FileUrl>& sources, const FileUrl& destination,
+                   bool moving) override;
+    FilePanelController* leftPanel() const override { return m_left; }
+    FilePanelController* rightPanel() const override { return m_right; }
+    FilePanelController* activePanel() const override { return m_active; }
+    FilePanelController* otherPanel() const;
+
+    // A custom shortcut's command; false for identifiers it does not know.
+    bool performCustomCommand(const QString& command);
+    OperationRunner& operations() { return *m_operations; }
+
+public Q_SLOTS:
+    void viewSelection();
+    void editSelection();
+    void quickLookSelection();
+    void revealSelection();
+    void copySelection();
+    void moveSelection();
+    void duplicateSelection();
+    void trashSelection();
+    void undoTrash();
+    void renameSelection();
+    void newFolder();
+    void newEmptyFile();
+    void createSymbolicLinks();
+    void checkActiveFolderAccess();
+    void selectByMask();
+    void deselectByMask();
+    void selectAllFiles();
+    void invertSelection();
+    void openTerminal();
+    void focusPathField();
+    void showCommands();
+    void showDiagnostics();
+    void closeWindow();
+
+    // Commands whose tools are not part of this program yet: they only beep.
+    void createZIP();
+    void createZIPHere();
+    void createTarGZHere();
+    void extractZIP();
+    void extractZIPHere();
+    void extractTar();
+    void extractTarHere();
+    void searchFiles();
+    void calculateChecksums();
+    void multiRename();
+    void showFileInfo();
+    void comparePanels();
+    void compareSelectedFiles();
+    void previewSynchronization();
+    void showPreferences();
+    void showRemoteConnections();
+
+Q_SIGNALS:
+    // The window was closed: remote connections are ended and the frame is saved.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void markByMask(bool selecting);
+    void notAvailableYet();
+
+    Interaction& m_interaction;
+    FilePanelController* m_left;
+    FilePanelController* m_right;
+    FilePanelController* m_active;
+    std::unique_ptr<OperationRunner> m_operations;
+    WindowCommands m_commands;
+    std::unique_ptr<CommanderKeyboard> m_keyboard;
+    std::unique_ptr<DiagnosticsWindowController> m_diagnostics;
+};
