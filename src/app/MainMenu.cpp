@@ -47,7 +47,7 @@ public:
     static bool invokeOnFocus(const char* slot)
     {
         QWidget* focus = QApplication::focusWidget();
-        if (!focus || focus->metaObject()->indexOfMethod(QByteArray(slot) + "()") < 0)
+        if (!focus || focus->metaObject()->indexOfMethod((QByteArray(slot) + "()").constData()) < 0)
             return false;
         return QMetaObject::invokeMethod(focus, slot);
     }
