@@ -16,10 +16,10 @@ TEST(FtpListing, ReadsUnixListingsWithNamesIntact)
         "-rw-r--r--   1 owner   group   12 Aug 12 08:01  zwei  Leer\r\n"));
     ASSERT_EQ(entries.size(), 4);
     EXPECT_EQ(entries[0], (RemoteEntry{"Ordner mit Leerzeichen", true, 4096, "Aug 12 08:00"}));
-    EXPECT_EQ(entries[1], (RemoteEntry{"link -> ziel", false, 7, "Jan 3 2023"}));
-    EXPECT_EQ(entries[2], (RemoteEntry{"test.txt", false, 34, "Aug 12 08:01"}));
-    // Two blanks before the name: the name keeps one of them.
-    EXPECT_EQ(entries[3], (RemoteEntry{" zwei  Leer", false, 12, "Aug 12 08:01"}));
+    // Two blanks before the name: the name keeps one of them (and sorts first).
+    EXPECT_EQ(entries[1], (RemoteEntry{" zwei  Leer", false, 12, "Aug 12 08:01"}));
+    EXPECT_EQ(entries[2], (RemoteEntry{"link -> ziel", false, 7, "Jan 3 2023"}));
+    EXPECT_EQ(entries[3], (RemoteEntry{"test.txt", false, 34, "Aug 12 08:01"}));
 }
 
 TEST(FtpListing, SkipsWhatIsNotAnEntryAndKeepsBadSizesOut)
