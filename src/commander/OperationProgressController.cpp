@@ -30,7 +30,8 @@ QLabel* makeMetricsLabel()
 
 OperationProgressController::OperationProgressController(const QString& title, qsizetype total,
                                                          const QList<FileUrl>& sources, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint
+                          | Qt::WindowDoesNotAcceptFocus),
       m_detail(new QLabel), m_progress(new QProgressBar), m_metrics(makeMetricsLabel()),
       m_cancel(new QPushButton(QStringLiteral("Abbrechen")))
 {
@@ -40,6 +41,9 @@ OperationProgressController::OperationProgressController(const QString& title, q
 
     setWindowTitle(title);
     setAttribute(Qt::WA_DeleteOnClose);
+    // The user works on while it runs: the keyboard stays with the window they work in,
+    // and the button still takes a click.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(500, 178);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
