@@ -8,7 +8,12 @@
 #include <QSet>
 #include <QString>
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
 
+class FileTableModel;
+struct ListingResult;
 class Interaction;
 class QTableView;
 class QLineEdit;
@@ -63,6 +68,9 @@ public:
     void refreshKeepingSelection();
     void calculateSize(const FileUrl& folder);
 
+    // The current folder into or out of "Brenvik.Favorites".
+    void toggleFavorite();
+
     bool showHidden() const;
     // The hidden-files switch: sets the state, updates the check box, saves, reloads.
     void setShowHidden(bool show);
@@ -81,15 +89,59 @@ public:
     // Ends a remote connection; nothing to do for a local panel.
     void disconnectRemote();
 
+    // The quick look: the entry the preview shows (the first selected URL), and
+    // the preview window of this panel opened on it; nothing without a selection.
+    std::optional<FileUrl> previewItem() const;
+    void showPreview();
+    QWidget* previewWindow() const;
+
+    // How files (not folders) are opened; the default hands them to the
+    // desktop's default application.
+    void setFileOpener(std::function<void(const FileUrl&)> opener);
+
     QString statusText() const;
     QTableView* table() const;
     QLineEdit* pathField() const;
+    FileTableModel& tableModel() const;
 
 Q_SIGNALS:
     // A listing (successful or failed) has been put in place.
     void listingFinished();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
 private:
     struct State;
-    State* d;
+    std::unique_ptr<State> d;
+
+    void connectControls();
+    void showFolder();
+    void startListing();
+    void takeListing(const ListingResult& result);
+    void takeFolderSize(const FileUrl& folder, std::optional<qint64> size);
+    void setTypedPath();
+    void selectTab(int index);
+    void tabsChanged();
+    void sortChanged(int column, Qt::SortOrder order);
+    void filterChanged(const QString& text);
+    void tableSelectionChanged();
+    void runMenuCommand(std::optional<PanelCommand> command);
+    bool dropEntries(const QList<FileUrl>& sources, const std::optional<FileUrl>& folderRow, bool moving);
+    void openRow(int row);
+    void placePendingCursor();
+    int cursorRow() const;
+    QList<int> selectedRows() const;
+    void selectRows(const QList<int>& rows, int cursor);
+    void redrawKeepingCursor(bool focus);
+    void updateStatus();
+    void redrawTabBar();
+    void rebuildFavorites();
+    void rebuildVolumes();
+    void selectVolume();
+    void updateFavoriteButton();
+    void updateHistoryButtons();
+    void chooseFavorite(int index);
+    void chooseVolume(int index);
 };
