@@ -4,17 +4,21 @@
 #include "core/TextLines.h"
 
 #include <algorithm>
+#include <array>
+#include <numeric>
+#include <vector>
 
 namespace {
 
 // Eight fields separated by runs of white space, then the name: everything after
-// the single white-space character that follows the eighth field.
-std::optional<RemoteEntry> parseLine(const QString& line)
+// the single white-space character that follows the eighth field. The fields are
+// views into the line: only the name and the date become strings of their own.
+std::optional<RemoteEntry> parseLine(QStringView line)
 {
-    QStringList fields;
+    std::array<QStringView, 8> fields;
     qsizetype i = 0;
     const qsizetype length = line.size();
-    while (fields.size() < 8) {
+    for (QStringView& field : fields) {
         while (i < length && line[i].isSpace())
             ++i;
         if (i == length)
@@ -22,25 +26,26 @@ std::optional<RemoteEntry> parseLine(const QString& line)
         const qsizetype start = i;
         while (i < length && !line[i].isSpace())
             ++i;
-        fields.append(line.mid(start, i - start));
+        field = line.sliced(start, i - start);
     }
     if (i >= length)
         return std::nullopt;
-    const QString name = line.mid(i + 1);
-    const QString& permissions = fields[0];
-    if (!(permissions.startsWith(u'd') || permissions.startsWith(u'-') || permissions.startsWith(u'l')))
+    const QStringView name = line.sliced(i + 1);
+    const QChar type = fields[0].front();
+    if (type != u'd' && type != u'-' && type != u'l')
         return std::nullopt;
     if (name.isEmpty() || name == u"." || name == u"..")
         return std::nullopt;
 
     RemoteEntry entry;
-    entry.name = name;
-    entry.isDirectory = permissions.startsWith(u'd');
+    entry.name = name.toString();
+    entry.isDirectory = type == u'd';
     bool ok = false;
     const qint64 size = fields[4].toLongLong(&ok, 10);
     if (ok)
         entry.size = size;
-    entry.modified = fields[5] + u' ' + fields[6] + u' ' + fields[7];
+    entry.modified.reserve(fields[5].size() + fields[6].size() + fields[7].size() + 2);
+    entry.modified.append(fields[5]).append(u' ').append(fields[6]).append(u' ').append(fields[7]);
     return entry;
 }
 
@@ -50,8 +55,10 @@ namespace FtpListing {
 
 QList<RemoteEntry> parse(const QString& listing)
 {
+    const QStringList lines = splitNonEmptyLines(listing);
     QList<RemoteEntry> entries;
-    for (const QString& line : splitNonEmptyLines(listing))
+    entries.reserve(lines.size());
+    for (const QString& line : lines)
         if (auto entry = parseLine(line))
             entries.append(std::move(*entry));
     sortEntries(entries);
@@ -69,18 +76,24 @@ QList<RemoteEntry> parseNamesOnly(const QString& listing)
 
 void sortEntries(QList<RemoteEntry>& entries)
 {
-    std::vector<std::pair<QString, RemoteEntry>> keyed;
-    keyed.reserve(entries.size());
-    for (RemoteEntry& entry : entries)
-        keyed.emplace_back(NaturalOrder::sortKey(entry.name), std::move(entry));
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-        if (a.second.isDirectory != b.second.isDirectory)
-            return a.second.isDirectory;
-        return a.first < b.first;
+    // Keys are computed once per name; the sort moves indices, not entries.
+    std::vector<QString> keys;
+    keys.reserve(size_t(entries.size()));
+    for (const RemoteEntry& entry : entries)
+        keys.push_back(NaturalOrder::sortKey(entry.name));
+    std::vector<qsizetype> order(size_t(entries.size()));
+    std::iota(order.begin(), order.end(), 0);
+    const QList<RemoteEntry>& unsorted = entries;
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        if (unsorted[a].isDirectory != unsorted[b].isDirectory)
+            return unsorted[a].isDirectory;
+        return keys[size_t(a)] < keys[size_t(b)];
     });
-    entries.clear();
-    for (auto& [key, entry] : keyed)
-        entries.append(std::move(entry));
+    QList<RemoteEntry> sorted;
+    sorted.reserve(entries.size());
+    for (qsizetype index : order)
+        sorted.append(std::move(entries[index]));
+    entries = std::move(sorted);
 }
 
 } // namespace FtpListing
