@@ -169,7 +169,7 @@ void CommanderWindowController::editSelection()
 
 void CommanderWindowController::quickLookSelection()
 {
-    notAvailableYet();
+    m_active->showPreview();
 }
 
 // The desktop's file manager opens the entry's folder.

@@ -1,0 +1,318 @@
+#include "app/AboutWindowController.h"
+#include "app/BrenvikApp.h"
+#include "commander/CommanderWindowController.h"
+#include "commander/OperationProgressController.h"
+#include "diagnostics/DiagnosticsStore.h"
+#include "diagnostics/DiagnosticsWindowController.h"
+#include "panels/FilePanelController.h"
+#include "preferences/PreferencesStore.h"
+#include "preferences/SettingsFile.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct MenuEntry {
+    QString menu;
+    QString title; // "—" for a separator
+    QKeySequence key;
+};
+
+// ⌘ is Qt's Ctrl, ⌥ Alt, ⌃ Meta, ⇧ Shift.
+QList<MenuEntry> expectedMenu()
+{
+    const auto ctrl = Qt::CTRL, alt = Qt::ALT, meta = Qt::META, shift = Qt::SHIFT;
+    const QString sep = QStringLiteral("—");
+    return {
+        {"Brenvik", "Über Brenvik", {}},
+        {"Brenvik", "Einstellungen …", ctrl | Qt::Key_Comma},
+        {"Brenvik", sep, {}},
+        {"Brenvik", "Brenvik beenden", ctrl | Qt::Key_Q},
+        {"Datei", "Kopieren", {}},
+        {"Datei", "Verschieben", {}},
+        {"Datei", "Duplizieren", ctrl | Qt::Key_D},
+        {"Datei", "Umbenennen", {}},
+        {"Datei", "Informationen", ctrl | Qt::Key_I},
+        {"Datei", "Neuer Ordner", {}},
+        {"Datei", "Neue leere Datei …", {}},
+        {"Datei", "Symbolische Links ins andere Panel", {}},
+        {"Datei", "In den Papierkorb", {}},
+        {"Datei", "Letzten Papierkorb-Vorgang rückgängig", ctrl | alt | Qt::Key_Z},
+        {"Datei", sep, {}},
+        {"Datei", "Terminal hier öffnen", {}},
+        {"Datei", "Dateien suchen …", ctrl | Qt::Key_F},
+        {"Bearbeiten", "Rückgängig", ctrl | Qt::Key_Z},
+        {"Bearbeiten", "Wiederholen", ctrl | shift | Qt::Key_Z},
+        {"Bearbeiten", sep, {}},
+        {"Bearbeiten", "Ausschneiden", ctrl | Qt::Key_X},
+        {"Bearbeiten", "Kopieren", ctrl | Qt::Key_C},
+        {"Bearbeiten", "Einfügen", ctrl | Qt::Key_V},
+        {"Bearbeiten", "Einsetzen und Stil anpassen", ctrl | alt | shift | Qt::Key_V},
+        {"Bearbeiten", sep, {}},
+        {"Bearbeiten", "Alles auswählen", ctrl | Qt::Key_A},
+        {"Auswahl", "Nach Maske markieren …", ctrl | Qt::Key_Plus},
+        {"Auswahl", "Nach Maske abwählen …", ctrl | Qt::Key_Minus},
+        {"Auswahl", sep, {}},
+        {"Auswahl", "Alle Dateien markieren", ctrl | shift | Qt::Key_A},
+        {"Auswahl", "Auswahl umkehren", ctrl | shift | Qt::Key_I},
+        {"Archive", "Hier packen/komprimieren …", {}},
+        {"Archive", "Auswahl als ZIP packen …", {}},
+        {"Archive", "Hier als TAR.GZ packen …", {}},
+        {"Archive", sep, {}},
+        {"Archive", "ZIP hier entpacken …", {}},
+        {"Archive", "ZIP ins andere Panel entpacken …", {}},
+        {"Archive", "TAR-Archiv hier entpacken …", {}},
+        {"Archive", "TAR-Archiv ins andere Panel entpacken …", {}},
+        {"Werkzeuge", "SHA-256-Prüfsummen …", {}},
+        {"Werkzeuge", "Mehrfachumbenennung …", meta | Qt::Key_M},
+        {"Werkzeuge", sep, {}},
+        {"Werkzeuge", "Beide Verzeichnisse vergleichen", {}},
+        {"Werkzeuge", "Ausgewählte Dateien vergleichen", {}},
+        {"Werkzeuge", "Synchronisierungsvorschau …", {}},
+        {"Werkzeuge", sep, {}},
+        {"Werkzeuge", "Remote-Verbindungen (FTP/FTPS/SFTP) …", {}},
+        {"Werkzeuge", "Diagnose …", {}},
+        {"Werkzeuge", "Zugriff auf aktiven Ordner prüfen …", {}},
+    };
+}
+
+class Application : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        brenvikSettings().clear();
+        DiagnosticsStore::shared().clear();
+        app.applicationDidFinishLaunching();
+        ASSERT_NE(app.controller(), nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(app.controller()));
+    }
+    void TearDown() override { brenvikSettings().clear(); }
+
+    QAction* action(const QString& menu, const QString& title) const
+    {
+        for (QAction* entry : app.controller()->menuBar()->actions()) {
+            if (entry->text() != menu)
+                continue;
+            for (QAction* item : entry->menu()->actions()) {
+                if (item->text() == title)
+                    return item;
+            }
+        }
+        ADD_FAILURE() << "no menu item " << title.toStdString();
+        return nullptr;
+    }
+
+    void choose(const QString& menu, const QString& title) const
+    {
+        if (QAction* item = action(menu, title))
+            item->trigger();
+    }
+
+    ScriptedInteraction interaction;
+    BrenvikApp app{interaction};
+};
+
+TEST_F(Application, LaunchRecordsTheStartSetsTheIconAndOpensTheCommanderWindow)
+{
+    ASSERT_FALSE(DiagnosticsStore::shared().events().isEmpty());
+    EXPECT_EQ(DiagnosticsStore::shared().events().first().category, QStringLiteral("App"));
+    EXPECT_EQ(DiagnosticsStore::shared().events().first().message, QStringLiteral("Anwendung gestartet"));
+    EXPECT_FALSE(QApplication::windowIcon().pixmap(64, 64).isNull());
+    EXPECT_TRUE(app.controller()->isVisible());
+    EXPECT_EQ(app.controller()->windowTitle(), QStringLiteral("Brenvik — Datei-Werkbank"));
+    EXPECT_EQ(app.aboutController(), nullptr);
+}
+
+TEST_F(Application, TheMainMenuHoldsEveryItemWithItsKey)
+{
+    QList<MenuEntry> built;
+    QStringList menus;
+    for (QAction* entry : app.controller()->menuBar()->actions()) {
+        menus.append(entry->text());
+        for (QAction* item : entry->menu()->actions()) {
+            built.append({entry->text(), item->isSeparator() ? QStringLiteral("—") : item->text(), item->shortcut()});
+            EXPECT_TRUE(item->isEnabled() && item->isVisible()) << item->text().toStdString();
+        }
+    }
+    EXPECT_EQ(menus, (QStringList{"Brenvik", "Datei", "Bearbeiten", "Auswahl", "Archive", "Werkzeuge"}));
+    const QList<MenuEntry> expected = expectedMenu();
+    ASSERT_EQ(built.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(built[i].menu, expected[i].menu) << i;
+        EXPECT_EQ(built[i].title, expected[i].title) << i;
+        EXPECT_EQ(built[i].key, expected[i].key) << expected[i].title.toStdString();
+    }
+}
+
+TEST_F(Application, MenuItemsReachTheCommanderAndLaterToolsOnlyBeep)
+{
+    for (const auto& [menu, title] : QList<std::pair<QString, QString>>{
+             {"Brenvik", "Einstellungen …"},
+             {"Datei", "Informationen"},
+             {"Datei", "Dateien suchen …"},
+             {"Archive", "Hier packen/komprimieren …"},
+             {"Archive", "Auswahl als ZIP packen …"},
+             {"Archive", "Hier als TAR.GZ packen …"},
+             {"Archive", "ZIP hier entpacken …"},
+             {"Archive", "ZIP ins andere Panel entpacken …"},
+             {"Archive", "TAR-Archiv hier entpacken …"},
+             {"Archive", "TAR-Archiv ins andere Panel entpacken …"},
+             {"Werkzeuge", "SHA-256-Prüfsummen …"},
+             {"Werkzeuge", "Mehrfachumbenennung …"},
+             {"Werkzeuge", "Beide Verzeichnisse vergleichen"},
+             {"Werkzeuge", "Ausgewählte Dateien vergleichen"},
+             {"Werkzeuge", "Synchronisierungsvorschau …"},
+             {"Werkzeuge", "Remote-Verbindungen (FTP/FTPS/SFTP) …"}})
+        choose(menu, title);
+    EXPECT_EQ(interaction.beepCount(), 16);
+    EXPECT_TRUE(interaction.alerts().isEmpty());
+
+    interaction.answerAlert(0);
+    choose(QStringLiteral("Werkzeuge"), QStringLiteral("Zugriff auf aktiven Ordner prüfen …"));
+    ASSERT_EQ(interaction.alerts().size(), 1);
+    EXPECT_EQ(interaction.alerts()[0].message, QStringLiteral("Ordnerzugriff verfügbar"));
+
+    interaction.answerAlert(1);
+    choose(QStringLiteral("Auswahl"), QStringLiteral("Nach Maske markieren …"));
+    ASSERT_EQ(interaction.alerts().size(), 2);
+    EXPECT_EQ(interaction.alerts()[1].message, QStringLiteral("Dateien nach Maske markieren"));
+    EXPECT_EQ(interaction.alerts()[1].informativeText, QStringLiteral("Mehrere Masken mit Semikolon trennen, z. B. *.jpg;*.png"));
+    EXPECT_EQ(interaction.alerts()[1].accessory.controls[0].text, QStringLiteral("*.*"));
+    EXPECT_EQ(interaction.alerts()[1].buttons, (QStringList{"Markieren", "Abbrechen"}));
+
+    choose(QStringLiteral("Werkzeuge"), QStringLiteral("Diagnose …"));
+    bool diagnosticsShown = false;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        diagnosticsShown |= qobject_cast<DiagnosticsWindowController*>(top) && top->isVisible();
+    EXPECT_TRUE(diagnosticsShown);
+}
+
+TEST_F(Application, MarkingByMaskAndItsUndoReachTheActivePanel)
+{
+    TempFolder folder;
+    folder.write("a.jpg");
+    folder.write("b.png");
+    folder.write("c.txt");
+    FilePanelController* panel = app.controller()->activePanel();
+    panel->navigate(folder.url());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->items().size() == 3; }, 10000));
+
+    interaction.answerAlert(AlertAnswer(0).withText(QStringLiteral("*.jpg;*.png")));
+    choose(QStringLiteral("Auswahl"), QStringLiteral("Nach Maske markieren …"));
+    EXPECT_EQ(panel->marked(), (QSet<FileUrl>{folder.file("a.jpg"), folder.file("b.png")}));
+    interaction.answerAlert(AlertAnswer(0).withText(QStringLiteral("a*")));
+    choose(QStringLiteral("Auswahl"), QStringLiteral("Nach Maske abwählen …"));
+    EXPECT_EQ(interaction.alerts()[1].buttons, (QStringList{"Abwählen", "Abbrechen"}));
+    EXPECT_EQ(panel->marked(), QSet<FileUrl>{folder.file("b.png")});
+    choose(QStringLiteral("Auswahl"), QStringLiteral("Auswahl umkehren"));
+    EXPECT_EQ(panel->marked(), (QSet<FileUrl>{folder.file("a.jpg"), folder.file("c.txt")}));
+
+    // The trash and its undo through the menu's key.
+    interaction.answerAlert(0);
+    choose(QStringLiteral("Datei"), QStringLiteral("In den Papierkorb"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !app.controller()->findChild<OperationProgressController*>(); }, 10000));
+    EXPECT_FALSE(QFile::exists(folder.file("a.jpg").path()));
+    // Back to the main window, as the user would after the progress window went.
+    app.controller()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(app.controller()));
+    panel->focusTable();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(folder.file("a.jpg").path()); }, 10000));
+    EXPECT_TRUE(QFile::exists(folder.file("c.txt").path()));
+}
+
+// The commander's keyboard sees a press before the menu's keys do.
+TEST_F(Application, ACustomShortcutOnAMenuKeyWinsOverTheMenu)
+{
+    PreferencesStore::shared().saveCustomShortcuts({{QStringLiteral("copy"), QStringLiteral("⌘D")}});
+    TempFolder folder;
+    const FileUrl file = folder.write("a.txt", "a");
+    FilePanelController* panel = app.controller()->activePanel();
+    panel->navigate(folder.url());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->items().size() == 1; }, 10000));
+    panel->setMarked({file});
+    panel->focusTable();
+    interaction.answerAlert(1);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
+
+    ASSERT_EQ(interaction.alerts().size(), 1);
+    EXPECT_EQ(interaction.alerts()[0].message, QStringLiteral("1 Objekt(e) kopieren?"));
+    QTest::qWait(300);
+    EXPECT_FALSE(QFile::exists(folder.file("a 2.txt").path()));
+}
+
+TEST_F(Application, EditingItemsActOnTheFocusedTextField)
+{
+    QLineEdit* field = app.controller()->activePanel()->pathField();
+    field->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == field; }, 5000));
+    field->setText(QStringLiteral("/tmp/Beispiel"));
+    field->deselect();
+
+    choose(QStringLiteral("Bearbeiten"), QStringLiteral("Alles auswählen"));
+    EXPECT_EQ(field->selectedText(), QStringLiteral("/tmp/Beispiel"));
+    choose(QStringLiteral("Bearbeiten"), QStringLiteral("Ausschneiden"));
+    EXPECT_EQ(field->text(), QString());
+    choose(QStringLiteral("Bearbeiten"), QStringLiteral("Einfügen"));
+    choose(QStringLiteral("Bearbeiten"), QStringLiteral("Einsetzen und Stil anpassen"));
+    EXPECT_EQ(field->text(), QStringLiteral("/tmp/Beispiel/tmp/Beispiel"));
+    choose(QStringLiteral("Bearbeiten"), QStringLiteral("Rückgängig"));
+    EXPECT_EQ(field->text(), QStringLiteral("/tmp/Beispiel"));
+    EXPECT_TRUE(interaction.alerts().isEmpty());
+}
+
+TEST_F(Application, EachAboutReplacesTheOneBefore)
+{
+    choose(QStringLiteral("Brenvik"), QStringLiteral("Über Brenvik"));
+    QPointer<AboutWindowController> first = app.aboutController();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->isVisible());
+    QStringList texts;
+    for (QLabel* label : first->findChildren<QLabel*>()) {
+        if (!label->pixmap().isNull())
+            texts.append(QStringLiteral("<Symbol>"));
+        else
+            texts.append(label->text());
+    }
+    EXPECT_EQ(texts, (QStringList{"<Symbol>", "Brenvik", "Version 1.0.0 · Native Datei-Werkbank für macOS"}));
+
+    choose(QStringLiteral("Brenvik"), QStringLiteral("Über Brenvik"));
+    EXPECT_TRUE(first.isNull());
+    ASSERT_NE(app.aboutController(), nullptr);
+    EXPECT_TRUE(app.aboutController()->isVisible());
+}
+
+TEST_F(Application, ClosingTheCommanderWindowEndsTheProgramAndKeepsItsFrame)
+{
+    app.controller()->resize(900, 600);
+    QTimer::singleShot(0, app.controller(), [this] { app.controller()->close(); });
+    QTimer::singleShot(30000, [] { QCoreApplication::exit(7); }); // never hang the suite
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(brenvikSettings().contains(QLatin1String(CommanderWindowController::frameKey)));
+
+    ScriptedInteraction later;
+    CommanderWindowController reopened(later);
+    EXPECT_EQ(reopened.size(), QSize(900, 600));
+}
+
+TEST_F(Application, QuittingClosesTheCommanderWindowFirst)
+{
+    QSignalSpy closed(app.controller(), &CommanderWindowController::closed);
+    QTimer::singleShot(0, app.controller(), [this] { choose(QStringLiteral("Brenvik"), QStringLiteral("Brenvik beenden")); });
+    QTimer::singleShot(30000, [] { QCoreApplication::exit(7); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(closed.count(), 1);
+}
+
+} // namespace

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "commander/CommanderWindowController.h"
+#include "commander/OperationProgressController.h"
+#include "diagnostics/DiagnosticsStore.h"
+#include "panels/FilePanelController.h"
+#include "preferences/SettingsFile.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <memory>
+
+// The real commander window, shown offscreen and active, with a scripted user:
+// the left panel on a fresh folder, the right panel on another.
+class CommanderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        brenvikSettings().clear();
+        DiagnosticsStore::shared().clear();
+        window = std::make_unique<CommanderWindowController>(interaction);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        show(left(), leftFolder.url());
+        show(right(), rightFolder.url());
+        window->setActive(left(), true);
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        brenvikSettings().clear();
+    }
+
+    FilePanelController& left() const { return *window->leftPanel(); }
+    FilePanelController& right() const { return *window->rightPanel(); }
+
+    // Shows `folder` in the panel and waits for its listing.
+    static void show(FilePanelController& panel, const FileUrl& folder)
+    {
+        QSignalSpy listed(&panel, &FilePanelController::listingFinished);
+        panel.navigate(folder);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return listed.count() > 0 && panel.currentURL() == folder; }, 10000));
+    }
+
+    // Reloads the panel and waits for the new listing.
+    static void relist(FilePanelController& panel)
+    {
+        QSignalSpy listed(&panel, &FilePanelController::listingFinished);
+        panel.reload();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return listed.count() > 0; }, 10000));
+    }
+
+    static QStringList names(const FilePanelController& panel)
+    {
+        QStringList result;
+        for (const FileItem& item : panel.items())
+            result.append(item.name());
+        return result;
+    }
+
+    static QStringList entriesOf(const FileUrl& folder)
+    {
+        return QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                                             QDir::Name);
+    }
+
+    // By the exact path bytes: names need not be text.
+    static QByteArray contentsOf(const FileUrl& file)
+    {
+        QFile reader;
+        const int fd = ::open(file.nativePath().constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || !reader.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+            return QByteArray("<fehlt>");
+        return reader.readAll();
+    }
+
+    // A key press as the user makes it: into the focused control of the window.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window.get(), key, modifiers);
+    }
+
+    // The progress window the last command opened.
+    QPointer<OperationProgressController> progressWindow() const
+    {
+        const QList<OperationProgressController*> windows = window->findChildren<OperationProgressController*>();
+        return windows.isEmpty() ? nullptr : windows.constLast();
+    }
+
+    // Waits until the progress window shows its final message; that message.
+    static QString finalMessage(const QPointer<OperationProgressController>& progress)
+    {
+        if (!progress)
+            return QStringLiteral("<kein Fortschrittsfenster>");
+        const bool ended = QTest::qWaitFor([&] { return !progress || !progress->cancelButton()->isEnabled(); }, 20000);
+        if (!ended)
+            return QStringLiteral("<läuft noch>");
+        return progress ? progress->detailText() : QStringLiteral("<geschlossen>");
+    }
+
+    // The messages recorded under `category`, oldest first.
+    static QStringList recorded(const QString& category)
+    {
+        QStringList messages;
+        for (const DiagnosticEvent& event : DiagnosticsStore::shared().events()) {
+            if (event.category == category)
+                messages.append(event.message);
+        }
+        return messages;
+    }
+
+    TempFolder leftFolder;
+    TempFolder rightFolder;
+    ScriptedInteraction interaction;
+    std::unique_ptr<CommanderWindowController> window;
+};

@@ -1,0 +1,301 @@
+#include "CommanderTestWindow.h"
+
+#include "commander/OperationRunner.h"
+#include "platform/SystemError.h"
+
+#include <cerrno>
+
+namespace {
+
+using Runner = CommanderTest;
+
+const QString fileOperation = QStringLiteral("Dateioperation");
+
+TEST_F(Runner, CopyGoesOnPastAFailureAndReportsItAtTheEnd)
+{
+    const FileUrl a = leftFolder.write("a.txt", "aaaa");
+    const FileUrl b = leftFolder.write("b.txt", "bbbb");
+    const FileUrl c = leftFolder.write("c.txt", "cccc");
+    relist(left());
+    left().setMarked({a, b, c});
+    QFile::remove(b.path()); // gone between marking and copying
+    interaction.answerAlert(0);
+    interaction.answerAlert(1);
+
+    press(Qt::Key_F5);
+    const QPointer<OperationProgressController> progress = progressWindow();
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(progress->windowTitle(), QStringLiteral("Dateien kopieren"));
+    EXPECT_EQ(finalMessage(progress), QStringLiteral("Mit 1 Fehler(n) abgeschlossen"));
+
+    ASSERT_EQ(interaction.alerts().size(), 2);
+    const AlertRequest& confirmation = interaction.alerts()[0];
+    EXPECT_EQ(confirmation.message, QStringLiteral("3 Objekt(e) kopieren?"));
+    EXPECT_EQ(confirmation.informativeText, QStringLiteral("Quelle: ") + leftFolder.url().path() + QStringLiteral("\nZiel: ")
+                                                + rightFolder.url().path()
+                                                + QStringLiteral("\n\nBei vorhandenen Namen wird einzeln nachgefragt."));
+    EXPECT_EQ(confirmation.buttons, (QStringList{"Kopieren", "Abbrechen"}));
+    const AlertRequest& report = interaction.alerts()[1];
+    EXPECT_EQ(report.style, AlertStyle::warning);
+    EXPECT_EQ(report.message, QStringLiteral("1 Vorgang/Vorgänge fehlgeschlagen"));
+    EXPECT_EQ(report.informativeText, QStringLiteral("b.txt: ") + SystemError(ENOENT, b.nativePath()).description());
+    EXPECT_EQ(report.buttons, (QStringList{"Erneut versuchen", "Schließen"}));
+
+    EXPECT_EQ(recorded(fileOperation), (QStringList{"Kopieren gestartet · 3 Objekt(e)", "Abgeschlossen · 1 Fehler"}));
+    EXPECT_EQ(entriesOf(rightFolder.url()), (QStringList{"a.txt", "c.txt"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return names(right()) == QStringList{"a.txt", "c.txt"}; }, 10000));
+}
+
+TEST_F(Runner, AReportOfTenFailuresShowsEightAndRetriesAllTen)
+{
+    QSet<FileUrl> marked;
+    for (int i = 1; i <= 10; ++i)
+        marked.insert(leftFolder.write(QStringLiteral("f%1.txt").arg(i, 2, 10, QLatin1Char('0')).toUtf8(), "x"));
+    relist(left());
+    left().setMarked(marked);
+    for (const FileUrl& file : marked)
+        QFile::remove(file.path());
+    interaction.answerAlert(0);
+    interaction.answerAlert(0); // "Erneut versuchen"
+    interaction.answerAlert(1); // the new confirmation: no
+
+    press(Qt::Key_F5);
+    EXPECT_EQ(finalMessage(progressWindow()), QStringLiteral("Mit 10 Fehler(n) abgeschlossen"));
+
+    ASSERT_EQ(interaction.alerts().size(), 3);
+    EXPECT_EQ(interaction.alerts()[1].message, QStringLiteral("10 Vorgang/Vorgänge fehlgeschlagen"));
+    const QStringList lines = interaction.alerts()[1].informativeText.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 9);
+    EXPECT_EQ(lines.last(), QStringLiteral("…"));
+    QSet<QString> reported;
+    for (const QString& line : lines.first(8)) {
+        reported.insert(line.section(QStringLiteral(": "), 0, 0));
+        EXPECT_TRUE(line.endsWith(QStringLiteral(": Die Datei oder der Ordner existiert nicht."))) << line.toStdString();
+    }
+    EXPECT_EQ(reported.size(), 8);
+    // The retry asks again, for every failed entry, not only the ones shown.
+    EXPECT_EQ(interaction.alerts()[2].message, QStringLiteral("10 Objekt(e) kopieren?"));
+    EXPECT_EQ(recorded(fileOperation), (QStringList{"Kopieren gestartet · 10 Objekt(e)", "Abgeschlossen · 10 Fehler",
+                                                    "Kopieren gestartet · 10 Objekt(e)"}));
+}
+
+TEST_F(Runner, CancellingTheFirstConflictEndsTheJobAndTouchesNothing)
+{
+    const FileUrl source = leftFolder.write("a.txt", "neu!!");
+    const FileUrl target = rightFolder.write("a.txt", "alt");
+    relist(left());
+    left().setMarked({source});
+    interaction.answerAlert(0);
+    interaction.answerAlert(1); // "Abbrechen" in the conflict dialog
+
+    press(Qt::Key_F5);
+    EXPECT_EQ(finalMessage(progressWindow()), QStringLiteral("Vorgang abgebrochen"));
+
+    ASSERT_EQ(interaction.alerts().size(), 2);
+    const AlertRequest& conflict = interaction.alerts()[1];
+    EXPECT_EQ(conflict.style, AlertStyle::warning);
+    EXPECT_EQ(conflict.message, QStringLiteral("Ziel existiert bereits"));
+    EXPECT_EQ(conflict.informativeText,
+              QStringLiteral("Quelle: a.txt (5 Byte)\nZiel: ") + target.path() + QStringLiteral(" (3 Byte)"));
+    EXPECT_EQ(conflict.buttons, (QStringList{"Anwenden", "Abbrechen"}));
+    ASSERT_EQ(conflict.accessory.controls.size(), 2);
+    EXPECT_EQ(conflict.accessory.size, QSize(350, 58));
+    EXPECT_EQ(conflict.accessory.spacing, 7);
+    const AccessoryControl& choices = conflict.accessory.controls[0];
+    EXPECT_EQ(choices.kind, AccessoryControl::Kind::popUp);
+    EXPECT_EQ(choices.items, (QStringList{"Ersetzen", "Nur ersetzen, wenn Quelle neuer ist",
+                                          "Nur bei unterschiedlicher Größe ersetzen", "Überspringen", "Beide behalten"}));
+    EXPECT_EQ(choices.selectedIndex, 0);
+    EXPECT_EQ(choices.size, QSize(340, 26));
+    const AccessoryControl& forAll = conflict.accessory.controls[1];
+    EXPECT_EQ(forAll.kind, AccessoryControl::Kind::checkBox);
+    EXPECT_EQ(forAll.text, QStringLiteral("Für alle weiteren Konflikte anwenden"));
+    EXPECT_FALSE(forAll.checked);
+    EXPECT_EQ(forAll.size, QSize(340, 22));
+
+    EXPECT_EQ(recorded(fileOperation), (QStringList{"Kopieren gestartet · 1 Objekt(e)", "Vom Benutzer abgebrochen"}));
+    EXPECT_EQ(contentsOf(target), QByteArray("alt"));
+}
+
+TEST_F(Runner, AnAnswerForAllConflictsIsNotAskedAgainWithinTheJob)
+{
+    QSet<FileUrl> marked = {leftFolder.makeFolder("Ordner"), leftFolder.write("x.txt", "x"),
+                            leftFolder.write("y.txt", "y")};
+    rightFolder.makeFolder("Ordner");
+    rightFolder.write("x.txt", "alt");
+    rightFolder.write("y.txt", "alt");
+    relist(left());
+    left().setMarked(marked);
+    interaction.answerAlert(0);
+    interaction.answerAlert(AlertAnswer(0).withSelection(4).withCheckBox(true)); // keep both, for all
+
+    press(Qt::Key_F5);
+    EXPECT_EQ(finalMessage(progressWindow()), QStringLiteral("Vorgang abgeschlossen"));
+
+    ASSERT_EQ(interaction.alerts().size(), 2);
+    // Folders have no size to show.
+    EXPECT_EQ(interaction.alerts()[1].informativeText, QStringLiteral("Quelle: Ordner (—)\nZiel: ")
+                                                           + rightFolder.file("Ordner").path() + QStringLiteral(" (—)"));
+    EXPECT_EQ(entriesOf(rightFolder.url()),
+              (QStringList{"Ordner", "Ordner 2", "x 2.txt", "x.txt", "y 2.txt", "y.txt"}));
+    EXPECT_EQ(contentsOf(rightFolder.file("x.txt")), QByteArray("alt"));
+    EXPECT_EQ(contentsOf(rightFolder.file("x 2.txt")), QByteArray("x"));
+    EXPECT_EQ(recorded(fileOperation).last(), QStringLiteral("Abgeschlossen · 0 Fehler"));
+}
+
+TEST_F(Runner, AnAnswerForOneConflictAsksAgainAtTheNext)
+{
+    QSet<FileUrl> marked = {leftFolder.write("a.txt", "neu a"), leftFolder.write("b.txt", "neu b")};
+    rightFolder.write("a.txt", "alt a");
+    rightFolder.write("b.txt", "alt b");
+    relist(left());
+    left().setMarked(marked);
+    interaction.answerAlert(0);
+    interaction.answerAlert(AlertAnswer(0).withSelection(0));  // replace this one
+    interaction.answerAlert(AlertAnswer(0).withSelection(3));  // skip that one
+
+    press(Qt::Key_F6);
+    const QPointer<OperationProgressController> progress = progressWindow();
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(progress->windowTitle(), QStringLiteral("Dateien verschieben"));
+    EXPECT_EQ(finalMessage(progress), QStringLiteral("Vorgang abgeschlossen"));
+
+    ASSERT_EQ(interaction.alerts().size(), 3);
+    EXPECT_EQ(interaction.alerts()[0].message, QStringLiteral("2 Objekt(e) verschieben?"));
+    EXPECT_EQ(interaction.alerts()[0].buttons, (QStringList{"Verschieben", "Abbrechen"}));
+    const QByteArray replaced = contentsOf(rightFolder.file("a.txt"));
+    const QByteArray skipped = contentsOf(rightFolder.file("b.txt"));
+    // One was moved over its target, the other left where it was.
+    EXPECT_EQ(QSet<QByteArray>({replaced, skipped}).size(), 2);
+    EXPECT_EQ(entriesOf(leftFolder.url()).size(), 1);
+    EXPECT_EQ(recorded(fileOperation).first(), QStringLiteral("Verschieben gestartet · 2 Objekt(e)"));
+}
+
+TEST_F(Runner, TrashAsksWithFiveNamesAndItsUndoWorksOnce)
+{
+    QSet<FileUrl> marked;
+    for (const char* name : {"1.txt", "2.txt", "3.txt", "4.txt", "5.txt", "6.txt", "7.txt"})
+        marked.insert(leftFolder.write(name, name));
+    relist(left());
+    left().setMarked(marked);
+    const QList<FileUrl> selection = left().selectedURLs();
+    interaction.answerAlert(0);
+
+    press(Qt::Key_F8);
+    const QPointer<OperationProgressController> progress = progressWindow();
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(progress->windowTitle(), QStringLiteral("In den Papierkorb"));
+    EXPECT_EQ(finalMessage(progress), QStringLiteral("In den Papierkorb verschoben"));
+
+    ASSERT_EQ(interaction.alerts().size(), 1);
+    const AlertRequest& question = interaction.alerts()[0];
+    EXPECT_EQ(question.style, AlertStyle::warning);
+    EXPECT_EQ(question.message, QStringLiteral("7 Objekt(e) in den Papierkorb?"));
+    QStringList expected;
+    for (const FileUrl& url : selection.first(5))
+        expected.append(url.fileName());
+    expected.append(QStringLiteral("…"));
+    EXPECT_EQ(question.informativeText, expected.join(QLatin1Char('\n')));
+    EXPECT_EQ(question.buttons, (QStringList{"In den Papierkorb", "Abbrechen"}));
+    EXPECT_TRUE(entriesOf(leftFolder.url()).isEmpty());
+    EXPECT_EQ(window->operations().lastTrash().size(), 7);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return left().items().isEmpty(); }, 10000));
+
+    window->undoTrash();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return entriesOf(leftFolder.url()).size() == 7; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->operations().lastTrash().isEmpty(); }, 10000));
+    EXPECT_EQ(contentsOf(leftFolder.file("6.txt")), QByteArray("6.txt"));
+
+    window->undoTrash();
+    EXPECT_EQ(interaction.beepCount(), 1);
+    EXPECT_EQ(interaction.alerts().size(), 1);
+}
+
+TEST_F(Runner, UndoStopsAtAnOccupiedPlaceAndCanBeRepeatedOnceItIsFree)
+{
+    const FileUrl a = leftFolder.write("a.txt", "erstes");
+    const FileUrl b = leftFolder.write("b.txt", "zweites");
+    relist(left());
+    left().setMarked({a, b});
+    interaction.answerAlert(0);
+    press(Qt::Key_F8);
+    EXPECT_EQ(finalMessage(progressWindow()), QStringLiteral("In den Papierkorb verschoben"));
+    const QList<FileOperationQueue::TrashRecord> records = window->operations().lastTrash();
+    ASSERT_EQ(records.size(), 2);
+
+    // The last one trashed is restored first; its place is taken, so nothing comes back.
+    const FileUrl lastPlace = records.last().location;
+    leftFolder.write(lastPlace.nativeFileName(), "Neuling");
+    interaction.answerAlert(0);
+    window->undoTrash();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return interaction.alerts().size() == 2; }, 10000));
+    EXPECT_EQ(interaction.alerts()[1].message, SystemError(EEXIST, lastPlace.nativePath()).description());
+    EXPECT_EQ(entriesOf(leftFolder.url()), QStringList{lastPlace.fileName()});
+    EXPECT_EQ(window->operations().lastTrash(), records);
+
+    QFile::remove(lastPlace.path());
+    window->undoTrash();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->operations().lastTrash().isEmpty(); }, 10000));
+    EXPECT_EQ(contentsOf(a), QByteArray("erstes"));
+    EXPECT_EQ(contentsOf(b), QByteArray("zweites"));
+}
+
+TEST_F(Runner, DuplicateMakesCopiesUnderFreeNamesWithoutAsking)
+{
+    const FileUrl file = leftFolder.write("a.txt", "inhalt");
+    const FileUrl folder = leftFolder.makeFolder("Ordner");
+    leftFolder.write("Ordner/innen.txt", "innen");
+    relist(left());
+    left().setMarked({file, folder});
+
+    press(Qt::Key_D, Qt::ControlModifier);
+    const QPointer<OperationProgressController> progress = progressWindow();
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(progress->windowTitle(), QStringLiteral("Dateien duplizieren"));
+    EXPECT_EQ(finalMessage(progress), QStringLiteral("Duplikate angelegt"));
+
+    EXPECT_TRUE(interaction.alerts().isEmpty());
+    EXPECT_EQ(entriesOf(leftFolder.url()), (QStringList{"Ordner", "Ordner 2", "a 2.txt", "a.txt"}));
+    EXPECT_EQ(contentsOf(leftFolder.file("a 2.txt")), QByteArray("inhalt"));
+    EXPECT_EQ(contentsOf(leftFolder.file("Ordner 2/innen.txt")), QByteArray("innen"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return names(left()).size() == 4; }, 10000));
+}
+
+TEST_F(Runner, ADuplicateThatFailsIsReportedInsteadOfAnnouncedAsDone)
+{
+    const FileUrl gone = leftFolder.write("weg.txt", "x");
+    relist(left());
+    left().setMarked({gone});
+    QFile::remove(gone.path());
+    interaction.answerAlert(1);
+
+    press(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(finalMessage(progressWindow()), QStringLiteral("Mit 1 Fehler(n) abgeschlossen"));
+    ASSERT_EQ(interaction.alerts().size(), 1);
+    EXPECT_EQ(interaction.alerts()[0].message, QStringLiteral("1 Vorgang/Vorgänge fehlgeschlagen"));
+    EXPECT_TRUE(interaction.alerts()[0].informativeText.startsWith(QStringLiteral("weg.txt: ")));
+}
+
+TEST_F(Runner, CommandsWithoutASelectionOnlyBeep)
+{
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_F5, Qt::NoModifier}, std::pair{Qt::Key_F6, Qt::NoModifier},
+                                         std::pair{Qt::Key_F8, Qt::NoModifier}, std::pair{Qt::Key_D, Qt::ControlModifier}})
+        press(key, modifiers);
+    EXPECT_EQ(interaction.beepCount(), 4);
+    EXPECT_TRUE(interaction.alerts().isEmpty());
+    EXPECT_FALSE(progressWindow());
+    EXPECT_TRUE(recorded(fileOperation).isEmpty());
+}
+
+TEST_F(Runner, ACopyDeclinedAtTheQuestionCopiesNothing)
+{
+    const FileUrl file = leftFolder.write("a.txt", "a");
+    relist(left());
+    left().setMarked({file});
+    interaction.answerAlert(1);
+    press(Qt::Key_F5);
+    EXPECT_FALSE(progressWindow());
+    EXPECT_TRUE(entriesOf(rightFolder.url()).isEmpty());
+}
+
+} // namespace
