@@ -1,6 +1,7 @@
 #include "app/Entry.h"
 
 #include "app/RunMode.h"
+#include "app/WindowedMode.h"
 #include "remote/CredentialStore.h"
 #include "remote/RemoteProfile.h"
 #include "selftest/SelfTestRunner.h"
@@ -87,7 +88,7 @@ int runEntry(int argc, char** argv)
         return SelfTestRunner::runPerformance(100000);
     }
     case RunMode::Kind::windowed:
-        return notAvailable("Das Programmfenster");
+        return runWindowed(argc, argv);
     }
     return 1;
 }

@@ -56,7 +56,7 @@ TEST(Entry, PerformanceTestCreatesListsAndRemovesOneHundredThousandFiles)
 TEST(Entry, ModesNotBuiltYetSaySoAndFail)
 {
     TempFolder temp;
-    for (const QStringList& arguments : {QStringList{}, QStringList{QStringLiteral("--sftp-timeout-test")},
+    for (const QStringList& arguments : {QStringList{QStringLiteral("--sftp-timeout-test")},
                                          QStringList{QStringLiteral("--sftp-integration-test"), QStringLiteral("SHA256:x")}}) {
         const ProcessResult run = runBrenvik(arguments, withTemporaryDirectory(temp));
         EXPECT_EQ(run.exitCode, 1) << arguments.join(' ').toStdString();
