@@ -276,6 +276,30 @@ TEST_F(Runner, ADuplicateThatFailsIsReportedInsteadOfAnnouncedAsDone)
     EXPECT_TRUE(interaction.alerts()[0].informativeText.startsWith(QStringLiteral("weg.txt: ")));
 }
 
+// A drop and the context menu act from the panel they happen in.
+TEST_F(Runner, DropsAndContextMenuCommandsMakeTheirPanelActive)
+{
+    const FileUrl file = leftFolder.write("a.txt", "a");
+    const FileUrl other = rightFolder.write("b.txt", "b");
+    relist(right());
+    interaction.answerAlert(0);
+    window->dropFiles(right(), {file}, rightFolder.url(), true);
+    EXPECT_EQ(window->activePanel(), &right());
+    EXPECT_EQ(finalMessage(progressWindow()), QStringLiteral("Vorgang abgeschlossen"));
+    EXPECT_EQ(interaction.alerts()[0].message, QStringLiteral("1 Objekt(e) verschieben?"));
+    EXPECT_TRUE(interaction.alerts()[0].informativeText.startsWith(QStringLiteral("Quelle: ") + leftFolder.url().path()
+                                                                   + QStringLiteral("\nZiel: ") + rightFolder.url().path()));
+    EXPECT_EQ(entriesOf(rightFolder.url()), (QStringList{"a.txt", "b.txt"}));
+
+    window->setActive(left(), true);
+    right().setMarked({other});
+    interaction.answerAlert(1);
+    window->runCommand(right(), PanelCommand::rename);
+    EXPECT_EQ(window->activePanel(), &right());
+    ASSERT_EQ(interaction.alerts().size(), 2);
+    EXPECT_EQ(interaction.alerts()[1].informativeText, QStringLiteral("b.txt"));
+}
+
 TEST_F(Runner, CommandsWithoutASelectionOnlyBeep)
 {
     for (const auto& [key, modifiers] : {std::pair{Qt::Key_F5, Qt::NoModifier}, std::pair{Qt::Key_F6, Qt::NoModifier},
