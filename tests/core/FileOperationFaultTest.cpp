@@ -2,6 +2,7 @@
 #include "platform/LocalFileTestSupport.h"
 #include "support/TestEnvironment.h"
 
+#include <QScopeGuard>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -197,6 +198,42 @@ TEST(FileOperationFaults, DevicesAreRecreatedNeverReadAndRefusedWithoutTheRight)
 
     EXPECT_TRUE(perform(Kind::copy, {from.file("Geräte")}, to.url()).isEmpty());
     EXPECT_EQ(snapshot(to.url()), snapshot(from.url()));
+}
+
+// Root cannot remove an immutable file either: the fault behind half-done outcomes.
+bool setImmutable(const FileUrl& url, bool immutable)
+{
+    const QByteArray command = QByteArray("chattr -R ") + (immutable ? "+i '" : "-i '") + url.nativePath() + "' 2>/dev/null";
+    return system(command.constData()) == 0;
+}
+
+TEST(FileOperationFaults, RemainsThatCannotBeRemovedAreReportedWithTheNewEntryInPlace)
+{
+    TempFolder from;
+    TempFolder to;
+    ShmFolder memory;
+    from.write("Ordner/neu.txt", "neu");
+    if (!setImmutable(to.write("Ordner/fest.txt", "alt"), true))
+        GTEST_SKIP() << "chattr +i is not available here";
+    const auto thawTarget = qScopeGuard([&] { setImmutable(to.url(), false); });
+
+    QList<Queue::Failure> failures = perform(Kind::copy, {from.file("Ordner")}, to.url());
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].message.contains(QStringLiteral("Reste des alten Objekts"))) << failures[0].message.toStdString();
+    EXPECT_EQ(snapshot(to.file("Ordner")), snapshot(from.file("Ordner")));
+    ASSERT_EQ(stagingLeftovers(to.url()).size(), 2); // the set-aside folder and the file that stuck
+
+    // A move across file systems whose source cannot go entirely keeps the complete copy.
+    from.write("Ordner/geht.txt", "geht");
+    ASSERT_TRUE(setImmutable(from.file("Ordner/neu.txt"), true));
+    const auto thawSource = qScopeGuard([&] { setImmutable(from.url(), false); });
+    const auto source = snapshot(from.file("Ordner"));
+    failures = perform(Kind::move, {from.file("Ordner")}, memory.url());
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures[0].message.contains(QStringLiteral("Quelle konnte aber nicht ganz entfernt werden")))
+        << failures[0].message.toStdString();
+    EXPECT_EQ(snapshot(memory.file("Ordner")), source);
+    EXPECT_FALSE(exists(from.file("Ordner/geht.txt")));
 }
 
 } // namespace
