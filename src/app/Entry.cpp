@@ -5,11 +5,11 @@
 #include "remote/CredentialStore.h"
 #include "remote/RemoteProfile.h"
 #include "selftest/SelfTestRunner.h"
+#include "selftest/SftpIntegration.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -60,13 +60,6 @@ int runAskpass(int argc, char** argv, const QString& profileText)
     return writeAll(STDOUT_FILENO, password->toUtf8() + '\n') ? 0 : 1;
 }
 
-// Modes whose work has not been built yet say so instead of pretending to run.
-int notAvailable(const char* what)
-{
-    std::fprintf(stderr, "Brenvik: %s ist in dieser Version noch nicht verfügbar.\n", what);
-    return 1;
-}
-
 } // namespace
 
 int runEntry(int argc, char** argv)
@@ -79,10 +72,14 @@ int runEntry(int argc, char** argv)
         QCoreApplication application(argc, argv);
         return SelfTestRunner::run();
     }
-    case RunMode::Kind::sftpIntegrationTest:
-        return notAvailable("Der SFTP-Integrationstest");
-    case RunMode::Kind::sftpTimeoutTest:
-        return notAvailable("Die Zeitprüfung des Host-Key-Scans");
+    case RunMode::Kind::sftpIntegrationTest: {
+        QCoreApplication application(argc, argv);
+        return SelfTestRunner::runSFTPIntegration(mode.argument);
+    }
+    case RunMode::Kind::sftpTimeoutTest: {
+        QCoreApplication application(argc, argv);
+        return SftpIntegration::runTimeoutCheck(QStringLiteral("192.0.2.1"), 22);
+    }
     case RunMode::Kind::performanceTest: {
         QCoreApplication application(argc, argv);
         return SelfTestRunner::runPerformance(100000);

@@ -1,5 +1,6 @@
 #include "platform/ChildProcess.h"
 
+#include "platform/SigpipeGuard.h"
 #include "platform/SystemError.h"
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -59,38 +59,6 @@ int makePipe(int ends[2])
     return 0;
 }
 
-// Writing to a tool that stopped reading must fail with EPIPE instead of killing
-// the whole program: SIGPIPE is held back for this thread while it talks to the
-// tool, and one raised meanwhile is consumed before the old mask returns.
-class SigpipeGuard {
-public:
-    SigpipeGuard()
-    {
-        sigemptyset(&m_pipe);
-        sigaddset(&m_pipe, SIGPIPE);
-        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_previous);
-        sigset_t pending;
-        sigpending(&pending);
-        m_wasPending = sigismember(&pending, SIGPIPE) == 1;
-    }
-    ~SigpipeGuard()
-    {
-        if (!m_wasPending) {
-            const timespec zero{};
-            while (sigtimedwait(&m_pipe, nullptr, &zero) == SIGPIPE) {
-            }
-        }
-        pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
-    }
-    SigpipeGuard(const SigpipeGuard&) = delete;
-    SigpipeGuard& operator=(const SigpipeGuard&) = delete;
-
-private:
-    sigset_t m_pipe;
-    sigset_t m_previous;
-    bool m_wasPending = false;
-};
-
 QList<QByteArray> environmentWith(const ChildProcess::Environment& additions)
 {
     QList<QByteArray> entries;
@@ -140,6 +108,18 @@ bool readAvailable(int fd, QByteArray& into)
     }
 }
 
+ChildExit decodeStatus(int status)
+{
+    ChildExit end;
+    if (status == unknownStatus)
+        end.exitStatus = -1;
+    else if (WIFSIGNALED(status))
+        end.terminationSignal = WTERMSIG(status);
+    else
+        end.exitStatus = WEXITSTATUS(status);
+    return end;
+}
+
 } // namespace
 
 ProcessStartError::ProcessStartError(int code, QByteArray program)
@@ -183,6 +163,7 @@ bool ChildProcess::reap(bool block, int& status)
         if (result < 0)
             status = unknownStatus;
         m_pid = -1;
+        m_exit = decodeStatus(status);
         return true;
     }
 }
@@ -191,6 +172,7 @@ void ChildProcess::start()
 {
     if (m_pid > 0)
         return;
+    m_exit.reset();
     if (!m_program.startsWith('/'))
         throw ProcessStartError(ENOENT, m_program);
     const QList<QByteArray> environment = environmentWith(m_additions);
@@ -346,12 +328,26 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
     if (!reaped)
         reap(true, status);
 
-    if (status == unknownStatus) {
-        result.exitStatus = -1;
-    } else if (WIFSIGNALED(status)) {
-        result.terminationSignal = WTERMSIG(status);
-    } else {
-        result.exitStatus = WEXITSTATUS(status);
-    }
+    result.exitStatus = m_exit->exitStatus;
+    result.terminationSignal = m_exit->terminationSignal;
     return result;
+}
+
+void ChildProcess::closeStandardInput()
+{
+    closeDescriptor(m_standardInput);
+}
+
+void ChildProcess::sendSignal(int signal)
+{
+    if (m_pid > 0)
+        ::kill(m_pid, signal);
+}
+
+std::optional<ChildExit> ChildProcess::collectExit(bool wait)
+{
+    int status = 0;
+    if (m_pid > 0)
+        reap(wait, status);
+    return m_exit;
 }

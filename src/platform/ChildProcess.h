@@ -23,6 +23,12 @@ private:
     QByteArray m_program;
 };
 
+// How a process ended.
+struct ChildExit {
+    int exitStatus = -1;       // the exit code; -1 after a signal or when the end is unknown
+    int terminationSignal = 0; // the signal that ended the process; 0 when it exited
+};
+
 struct ChildProcessResult {
     int exitStatus = -1;       // the exit code; -1 after a signal or when the end is unknown
     int terminationSignal = 0; // the signal that ended the process; 0 when it exited
@@ -60,6 +66,19 @@ public:
     ChildProcessResult runToCompletion(const QByteArray& input = {},
                                        std::optional<std::chrono::milliseconds> timeout = std::nullopt);
 
+    // For a tool that keeps running while its owner talks to it (see
+    // InteractiveProcess): the owner serves the pipes itself. Each end is -1 once
+    // closed; output and error stay open until the process object goes away.
+    int standardInput() const { return m_standardInput; }
+    int standardOutput() const { return m_standardOutput; }
+    int standardError() const { return m_standardError; }
+    void closeStandardInput();
+    // Nothing once the process has been collected, so a recycled id is never hit.
+    void sendSignal(int signal);
+    // The end of the started process once it has ended (with `wait`: waits for
+    // it); absent while it runs or when nothing was started.
+    std::optional<ChildExit> collectExit(bool wait);
+
 private:
     void closeDescriptors();
     // Collects the exit of the started process; false while it still runs (only
@@ -70,6 +89,7 @@ private:
     QList<QByteArray> m_arguments;
     Environment m_additions;
     pid_t m_pid = -1;
+    std::optional<ChildExit> m_exit;
     int m_standardInput = -1;
     int m_standardOutput = -1;
     int m_standardError = -1;

@@ -53,16 +53,4 @@ TEST(Entry, PerformanceTestCreatesListsAndRemovesOneHundredThousandFiles)
     EXPECT_TRUE(QDir(temp.url().path()).isEmpty());
 }
 
-TEST(Entry, ModesNotBuiltYetSaySoAndFail)
-{
-    TempFolder temp;
-    for (const QStringList& arguments : {QStringList{QStringLiteral("--sftp-timeout-test")},
-                                         QStringList{QStringLiteral("--sftp-integration-test"), QStringLiteral("SHA256:x")}}) {
-        const ProcessResult run = runBrenvik(arguments, withTemporaryDirectory(temp));
-        EXPECT_EQ(run.exitCode, 1) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(run.out.isEmpty());
-        EXPECT_TRUE(run.err.contains(QStringLiteral("noch nicht verfügbar"))) << run.err.toStdString();
-    }
-}
-
 } // namespace

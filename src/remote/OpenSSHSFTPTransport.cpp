@@ -1,0 +1,219 @@
+#include "remote/OpenSSHSFTPTransport.h"
+
+#include "platform/SystemError.h"
+#include "platform/TemporaryDirectory.h"
+#include "remote/RemoteDiagnostics.h"
+#include "remote/SftpCommand.h"
+#include "remote/SftpTransportError.h"
+
+#include <QCoreApplication>
+#include <QPromise>
+#include <QThreadPool>
+#include <QUuid>
+#include <QtConcurrent/QtConcurrentRun>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// The least a working line moves during an upload, which sftp does not report
+// on: the wait for a put grows by one second per this many bytes.
+constexpr qint64 slowestUploadBytesPerSecond = 64 * 1024;
+
+QByteArray ownExecutable()
+{
+    if (!QCoreApplication::instance())
+        return {};
+    QString path = QCoreApplication::applicationFilePath();
+    if (path.isEmpty())
+        path = QCoreApplication::arguments().value(0);
+    return path.toUtf8();
+}
+
+// Created with owner-only permissions from the first byte on, under a name
+// nobody else can have chosen.
+QByteArray writeKnownHostsFile(const QString& line)
+{
+    const QByteArray path = temporaryDirectory() + "/Brenvik-known-host-"
+                            + canonicalUuidText(QUuid::createUuid()).toUtf8();
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw SystemError(errno, path);
+    const QByteArray contents = line.toUtf8() + '\n';
+    qsizetype written = 0;
+    while (written < contents.size()) {
+        const ssize_t count = ::write(fd, contents.constData() + written, size_t(contents.size() - written));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            const int error = count < 0 ? errno : EIO;
+            ::close(fd);
+            ::unlink(path.constData());
+            throw SystemError(error, path);
+        }
+        written += count;
+    }
+    if (::fchmod(fd, 0600) != 0 || ::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(path.constData());
+        throw SystemError(error, path);
+    }
+    return path;
+}
+
+qint64 fileSize(const QByteArray& path)
+{
+    struct stat status {};
+    return ::stat(path.constData(), &status) == 0 ? qint64(status.st_size) : -1;
+}
+
+QByteArray firstWord(const QByteArray& commands)
+{
+    const QByteArray word = commands.trimmed().split(' ').value(0);
+    return word.isEmpty() ? QByteArrayLiteral("unbekannt") : word;
+}
+
+} // namespace
+
+OpenSSHSFTPTransport::OpenSSHSFTPTransport(RemoteProfile profile, SftpTools tools)
+    : m_profile(std::move(profile)), m_tools(std::move(tools))
+{
+    if (m_tools.askpass.isEmpty())
+        m_tools.askpass = ownExecutable();
+}
+
+OpenSSHSFTPTransport::~OpenSSHSFTPTransport()
+{
+    disconnect();
+}
+
+QFuture<QStringList> OpenSSHSFTPTransport::scanFingerprints(const QString& host, qint64 port, double /*timeout*/,
+                                                            const HostKeyTools& tools)
+{
+    // The scan keeps its own fixed limit; a caller's longer wish cannot stretch it.
+    return QtConcurrent::run(QThreadPool::globalInstance(), [host, port, tools](QPromise<QStringList>& promise) {
+        // The typed error itself travels to the caller, not a wrapper around it.
+        try {
+            promise.addResult(HostKeyScanner::fetchFingerprints(host, port, tools));
+        } catch (...) {
+            promise.setException(std::current_exception());
+        }
+    });
+}
+
+const QByteArray& OpenSSHSFTPTransport::knownHosts()
+{
+    if (!m_knownHosts) {
+        const QString expected = m_profile.expectedHostKey.trimmed();
+        if (!expected.startsWith(u"SHA256:"))
+            throw SFTPTransportError::missingHostKey();
+        const QString line = HostKeyScanner::verifiedLine(m_profile.host, m_profile.port, expected, m_tools.hostKeys);
+        m_knownHosts = writeKnownHostsFile(line);
+    }
+    return *m_knownHosts;
+}
+
+SftpSession& OpenSSHSFTPTransport::session()
+{
+    const QByteArray& knownHostsPath = knownHosts();
+    if (m_session && m_session->isRunning())
+        return *m_session;
+    m_session.reset();
+    auto session = std::make_unique<SftpSession>(
+        m_profile.host, m_profile.port, m_tools.sftp, SftpCommand::sessionArguments(m_profile, knownHostsPath),
+        SftpCommand::sessionEnvironment(m_profile, m_tools.askpass, SftpCommand::inheritedCharacterLocale()));
+    session->start(SftpCommand::readyWait(m_profile.timeout));
+    m_session = std::move(session);
+    return *m_session;
+}
+
+QString OpenSSHSFTPTransport::batch(const QByteArray& commands, milliseconds extraWait,
+                                    const std::function<qint64()>& progress)
+{
+    SftpSession& running = session();
+    SFTPDiagnostics::shared().record(QStringLiteral("Aktion gestartet: ") + QString::fromUtf8(firstWord(commands)));
+    SftpSession::Answer answer;
+    try {
+        answer = running.exchange(commands, SftpCommand::commandWait(m_profile.timeout) + extraWait, progress);
+    } catch (...) {
+        m_session.reset();
+        throw;
+    }
+    if (!answer.errors.isEmpty())
+        throw SFTPTransportError::command(answer.errors);
+    return answer.output;
+}
+
+QList<RemoteEntry> OpenSSHSFTPTransport::list(const QString& path)
+{
+    const QByteArray argument = SftpCommand::remoteArgument(path);
+    return SftpCommand::parseListing(batch("ls -la " + argument + '\n'), path);
+}
+
+bool OpenSSHSFTPTransport::probeDirectory(const QString& path)
+{
+    try {
+        batch("cd " + SftpCommand::remoteArgument(path) + "\npwd\n");
+        return true;
+    } catch (const BrenvikError&) {
+        return false;
+    }
+}
+
+void OpenSSHSFTPTransport::download(const QString& remotePath, const FileUrl& localFile)
+{
+    const FileUrl partial = localFile.parent().appending(
+        ".brvk-download-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8());
+    const QByteArray command =
+        "get " + SftpCommand::remoteArgument(remotePath) + ' ' + SftpCommand::localArgument(partial) + '\n';
+    try {
+        batch(command, {}, [&partial] { return fileSize(partial.nativePath()); });
+    } catch (...) {
+        ::unlink(partial.nativePath().constData());
+        throw;
+    }
+    if (std::rename(partial.nativePath().constData(), localFile.nativePath().constData()) != 0) {
+        const int error = errno;
+        ::unlink(partial.nativePath().constData());
+        throw SystemError(error, localFile.nativePath());
+    }
+}
+
+void OpenSSHSFTPTransport::upload(const FileUrl& localFile, const QString& remotePath)
+{
+    const QByteArray command =
+        "put " + SftpCommand::localArgument(localFile) + ' ' + SftpCommand::remoteArgument(remotePath) + '\n';
+    const qint64 size = std::max<qint64>(fileSize(localFile.nativePath()), 0);
+    batch(command, std::chrono::seconds(size / slowestUploadBytesPerSecond));
+}
+
+void OpenSSHSFTPTransport::rename(const QString& path, const QString& newPath)
+{
+    // The protocol's plain rename fails on an existing target; sftp's default
+    // (the POSIX extension) would silently replace it.
+    batch("rename -l " + SftpCommand::remoteArgument(path) + ' ' + SftpCommand::remoteArgument(newPath) + '\n');
+}
+
+void OpenSSHSFTPTransport::createDirectory(const QString& path)
+{
+    batch("mkdir " + SftpCommand::remoteArgument(path) + '\n');
+}
+
+void OpenSSHSFTPTransport::deleteEntry(const QString& path, bool directory)
+{
+    batch((directory ? "rmdir " : "rm ") + SftpCommand::remoteArgument(path) + '\n');
+}
+
+void OpenSSHSFTPTransport::disconnect()
+{
+    m_session.reset();
+    if (m_knownHosts) {
+        ::unlink(m_knownHosts->constData());
+        m_knownHosts.reset();
+    }
+}

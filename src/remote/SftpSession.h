@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/InteractiveProcess.h"
+#include "remote/SftpPromptBuffer.h"
+
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+// One running sftp process, fed command lines on its standard input. Each
+// command is followed by a shell line that echoes a fresh marker to sftp's
+// standard output and error; sftp runs it only after the command has finished,
+// so the marker on each stream closes that command's answer there.
+//
+// Failures end the session for good (the owner starts a new one):
+// SFTPTransportError::command "Die SFTP-Sitzung wurde vom Server geschlossen."
+// with the server's last message when sftp ends, ::timeout(host, port) when an
+// answer does not come in time (sftp is then stopped).
+class SftpSession {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    struct Answer {
+        QString output; // standard output without echoes and marker
+        QString errors; // standard error, the same way
+    };
+
+    SftpSession(QString host, qint64 port, QByteArray program, QList<QByteArray> arguments,
+                ChildProcess::Environment environment);
+    ~SftpSession();
+    SftpSession(const SftpSession&) = delete;
+    SftpSession& operator=(const SftpSession&) = delete;
+
+    // Starts sftp and waits until it takes commands, i.e. the log-in succeeded.
+    // Throws ProcessStartError and the failures above.
+    void start(std::chrono::milliseconds readyWait);
+    bool isRunning() { return m_process.isRunning(); }
+    pid_t processId() const { return m_process.processId(); }
+
+    // `commands` are complete lines. The wait is reset whenever `progress`
+    // (when given) reports a new value, so a transfer that keeps moving is never
+    // cut off.
+    Answer exchange(const QByteArray& commands, std::chrono::milliseconds wait,
+                    const std::function<qint64()>& progress = {});
+
+    // Ends sftp (its input closed first, so it can leave on its own).
+    void stop();
+
+private:
+    QString awaitMarker(SFTPPromptBuffer& buffer, const QByteArray& marker, std::chrono::milliseconds wait,
+                        Clock::time_point& deadline, const std::function<qint64()>& progress);
+    [[noreturn]] void failClosed();
+    [[noreturn]] void failTimeout();
+    void recordEnd(const ChildExit& end);
+
+    QString m_host;
+    qint64 m_port;
+    std::shared_ptr<SFTPPromptBuffer> m_output = std::make_shared<SFTPPromptBuffer>();
+    std::shared_ptr<SFTPPromptBuffer> m_errors = std::make_shared<SFTPPromptBuffer>();
+    InteractiveProcess m_process;
+    bool m_started = false;
+    bool m_stopped = false;
+};
