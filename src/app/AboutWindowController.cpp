@@ -14,7 +14,8 @@ AboutWindowController::AboutWindowController(QWidget* parent) : QWidget(parent, 
 
     auto* name = new QLabel(QStringLiteral("Brenvik"));
     QFont title = name->font();
-    title.setPointSizeF(title.pointSizeF() * 1.8);
+    if (title.pointSizeF() > 0)
+        title.setPointSizeF(title.pointSizeF() * 1.8);
     title.setBold(true);
     name->setFont(title);
     name->setAlignment(Qt::AlignCenter);

@@ -33,7 +33,8 @@ FunctionKeyBar::FunctionKeyBar(CommanderWindowController& window)
     row->setContentsMargins(4, 4, 4, 4);
     row->setSpacing(1);
     QFont small = font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
+    if (small.pointSizeF() > 0)
+        small.setPointSizeF(small.pointSizeF() * 0.85);
     for (const FunctionKey& key : functionKeys) {
         auto* button = new QPushButton(QString::fromUtf8(key.title));
         button->setFont(small);
