@@ -9,12 +9,15 @@
 #include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
 
-CurlRemoteProvider::CurlRemoteProvider(RemoteProfile profile, QString password, QByteArray curlPath)
+CurlRemoteProvider::CurlRemoteProvider(RemoteProfile profile, QString password, QByteArray curlPath,
+                                       SftpTools sftpTools)
     : m_profile(std::move(profile))
 {
     m_pool.setMaxThreadCount(1);
     m_pool.setExpiryTimeout(-1);
-    if (m_profile.kind != RemoteProtocolKind::sftp) {
+    if (m_profile.kind == RemoteProtocolKind::sftp) {
+        m_sftp = std::make_unique<OpenSSHSFTPTransport>(m_profile, std::move(sftpTools));
+    } else {
         m_curl = std::make_unique<CurlTransport>(m_profile, std::move(password), std::move(curlPath));
         FTPDiagnostics::shared().record(QStringLiteral("Remote-Transport angelegt: ") + rawValue(m_profile.kind));
     }
@@ -28,13 +31,15 @@ CurlRemoteProvider::~CurlRemoteProvider()
 
 RemoteTransport& CurlRemoteProvider::transport()
 {
+    if (m_sftp)
+        return *m_sftp;
     return curl();
 }
 
 CurlTransport& CurlRemoteProvider::curl()
 {
     if (!m_curl)
-        throw RemoteTransportError::sftpUnavailable();
+        throw RemoteTransportError::commandFailed(QStringLiteral("Rohe FTP-Befehle gibt es nur bei FTP und FTPS."));
     return *m_curl;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/FileUrl.h"
 #include "remote/CurlTransport.h"
+#include "remote/OpenSSHSFTPTransport.h"
 #include "remote/RemoteEntry.h"
 #include "remote/RemoteProfile.h"
 
@@ -13,9 +14,10 @@
 // The one object through which the program works on a remote server, whatever
 // the protocol. A serial executor: operations run one at a time on the
 // provider's own worker thread, never on the caller's, and return futures that
-// fail with the typed error (RemoteTransportError, ProcessStartError, a local
-// SystemError). FTP and FTPS run curl once per operation; SFTP profiles are
-// refused with RemoteTransportError::sftpUnavailable until their transport exists.
+// fail with the typed error (RemoteTransportError, SFTPTransportError,
+// ProcessStartError, a local SystemError). FTP and FTPS run curl once per
+// operation; SFTP profiles go to an OpenSSHSFTPTransport (one lasting sftp
+// process, the password from the keychain through the askpass mode).
 //
 // Destroying the provider waits for the running operation (curl ends at its
 // time limit at the latest); queued operations and the remaining steps of a
@@ -24,8 +26,10 @@ class CurlRemoteProvider {
 public:
     static constexpr const char* systemCurl = "/usr/bin/curl";
 
-    // `curlPath` is the absolute path of the curl executable (tests substitute one).
-    CurlRemoteProvider(RemoteProfile profile, QString password, QByteArray curlPath = systemCurl);
+    // `curlPath` is the absolute path of the curl executable, `sftpTools` the
+    // OpenSSH programs (tests substitute their own).
+    CurlRemoteProvider(RemoteProfile profile, QString password, QByteArray curlPath = systemCurl,
+                       SftpTools sftpTools = {});
     ~CurlRemoteProvider();
     CurlRemoteProvider(const CurlRemoteProvider&) = delete;
     CurlRemoteProvider& operator=(const CurlRemoteProvider&) = delete;
@@ -58,6 +62,7 @@ private:
 
     RemoteProfile m_profile;
     std::unique_ptr<CurlTransport> m_curl; // FTP and FTPS
+    std::unique_ptr<OpenSSHSFTPTransport> m_sftp; // SFTP
     std::atomic_bool m_closing{false};
     QThreadPool m_pool;
 };

@@ -37,8 +37,3 @@ RemoteTransportError RemoteTransportError::unsafeEntryName(const QString& name)
                            "damit nichts außerhalb des gewählten Ordners geändert wird.")
                 .arg(printable(name))};
 }
-
-RemoteTransportError RemoteTransportError::sftpUnavailable()
-{
-    return {Kind::sftpUnavailable, QStringLiteral("SFTP-Verbindungen sind in dieser Version noch nicht verfügbar.")};
-}

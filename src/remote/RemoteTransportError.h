@@ -10,13 +10,11 @@ public:
         commandFailed,   // the tool failed; the message says why
         invalidName,     // a name the user typed cannot be used on the server
         unsafeEntryName, // the server listed a name that is no plain entry name
-        sftpUnavailable, // SFTP profiles cannot be served yet
     };
 
     static RemoteTransportError commandFailed(const QString& message);
     static RemoteTransportError invalidName();
     static RemoteTransportError unsafeEntryName(const QString& name);
-    static RemoteTransportError sftpUnavailable();
 
     Kind kind() const noexcept { return m_kind; }
 

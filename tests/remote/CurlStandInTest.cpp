@@ -204,21 +204,6 @@ TEST(CurlRemoteProvider, MissingCurlIsAClearError)
                     .startsWith(QStringLiteral("Das Programm „/nonexistent/bin/curl“")));
 }
 
-TEST(CurlRemoteProvider, SftpProfilesSayTheyAreNotAvailableYet)
-{
-    CurlStandIn curl;
-    CurlRemoteProvider provider(profileFor(RemoteProtocolKind::sftp), password, curl.path());
-    TempFolder local;
-    const QString expected = QStringLiteral("SFTP-Verbindungen sind in dieser Version noch nicht verfügbar.");
-    EXPECT_EQ(failureOf(provider.list(QStringLiteral("/"))), expected);
-    EXPECT_EQ(failureOf(provider.probeDirectory(QStringLiteral("/"))), expected);
-    EXPECT_EQ(failureOf(provider.downloadTree(QStringLiteral("/"), local.file("x"))), expected);
-    EXPECT_EQ(failureOf(provider.uploadTree(local.url(), QStringLiteral("/x"))), expected);
-    EXPECT_EQ(failureOf(provider.quote(QStringLiteral("NOOP"))), expected);
-    EXPECT_EQ(failureOf(provider.disconnect()), expected);
-    EXPECT_TRUE(curl.calls().isEmpty());
-}
-
 TEST(CurlRemoteProvider, ClosingWaitsForTheRunningOperationAndCancelsTheQueue)
 {
     CurlStandIn curl;
