@@ -57,8 +57,7 @@ void FilePanelController::takeListing(const ListingResult& result)
         d->freeBytes = result.freeBytes;
         d->model->changeRows([&](PanelItems& items) { items.setListing(result.items); });
         selectRows(rows, cursor);
-        if (d->pendingCursor && d->pendingCursor->parent() == currentURL())
-            placePendingCursor();
+        placePendingCursor();
     } else {
         d->listingError = QStringLiteral("Ordner konnte nicht gelesen werden: ") + result.errorDescription;
         d->model->changeRows([](PanelItems& items) { items.clear(); });
@@ -69,10 +68,12 @@ void FilePanelController::takeListing(const ListingResult& result)
     Q_EMIT listingFinished();
 }
 
+// The entry showInPanel asked for, once its folder is listed; a listing of
+// another folder means the user has moved on, and the wish lapses.
 void FilePanelController::placePendingCursor()
 {
     const std::optional<FileUrl> target = std::exchange(d->pendingCursor, std::nullopt);
-    if (!target)
+    if (!target || target->parent() != currentURL())
         return;
     for (int row = 0; row < items().size(); ++row) {
         if (items().at(row).url == *target) {

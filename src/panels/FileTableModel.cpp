@@ -7,7 +7,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QSet>
+#include <algorithm>
 
 namespace {
 
@@ -161,9 +161,10 @@ QMimeData* FileTableModel::mimeData(const QModelIndexList& indexes) const
 {
     QList<int> rows;
     for (const QModelIndex& index : indexes)
-        if (index.isValid() && !rows.contains(index.row()))
+        if (index.isValid())
             rows.append(index.row());
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     QList<FileUrl> urls;
     for (int row : rows)
         urls.append(m_items.items().at(row).url);

@@ -44,12 +44,6 @@ FileTableView::FileTableView(FileTableModel& model, QWidget* parent) : QTableVie
         header->resizeSection(column, FileTableModel::initialWidth(column));
 }
 
-void FileTableView::mousePressEvent(QMouseEvent* event)
-{
-    m_clickedRow = indexAt(event->position().toPoint()).row();
-    QTableView::mousePressEvent(event);
-}
-
 int FileTableView::folderRowAt(const QPoint& position) const
 {
     const QModelIndex index = indexAt(position);

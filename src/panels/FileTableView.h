@@ -14,11 +14,7 @@ class FileTableView : public QTableView {
 public:
     explicit FileTableView(FileTableModel& model, QWidget* parent = nullptr);
 
-    // The row under the last click, for "open" from a double click or the menu.
-    int clickedRow() const { return m_clickedRow; }
-
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
@@ -32,6 +28,5 @@ private:
     void setDropTarget(std::optional<int> row);
 
     FileTableModel& m_model;
-    int m_clickedRow = -1;
     std::optional<int> m_dropTarget; // set while a drag hovers: a folder row or -1
 };

@@ -9,10 +9,6 @@
 
 namespace {
 
-// The listing runs ahead of folder sums waiting in the pool.
-constexpr int listingPriority = 1;
-constexpr int sizePriority = 0;
-
 ListingResult list(const PanelWorker::ListingFunction& function, const FileUrl& folder, bool showHidden,
                    const CancellationToken& token)
 {
@@ -53,7 +49,8 @@ PanelWorker::PanelWorker(QObject* parent)
           return FileSystemCore::directorySize(folder, token);
       })
 {
-    m_pool.setMaxThreadCount(4);
+    m_listingPool.setMaxThreadCount(4);
+    m_sizePool.setMaxThreadCount(4);
 }
 
 PanelWorker::~PanelWorker()
@@ -61,7 +58,13 @@ PanelWorker::~PanelWorker()
     cancelListing();
     for (const Flag& flag : std::as_const(m_sizeFlags))
         flag->store(true);
-    m_pool.waitForDone();
+    waitForDone();
+}
+
+void PanelWorker::waitForDone()
+{
+    m_listingPool.waitForDone();
+    m_sizePool.waitForDone();
 }
 
 void PanelWorker::startListing(const FileUrl& folder, bool showHidden)
@@ -83,8 +86,7 @@ void PanelWorker::startListing(const FileUrl& folder, bool showHidden)
     watcher->setFuture(QtConcurrent::task([function = m_list, folder, showHidden, flag] {
                            return list(function, folder, showHidden, tokenFor(flag));
                        })
-                           .onThreadPool(m_pool)
-                           .withPriority(listingPriority)
+                           .onThreadPool(m_listingPool)
                            .spawn());
 }
 
@@ -114,7 +116,6 @@ void PanelWorker::startFolderSize(const FileUrl& folder)
                                return std::nullopt;
                            }
                        })
-                           .onThreadPool(m_pool)
-                           .withPriority(sizePriority)
+                           .onThreadPool(m_sizePool)
                            .spawn());
 }

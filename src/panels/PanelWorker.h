@@ -56,12 +56,14 @@ public:
     bool isListing() const { return m_listingFlag != nullptr; }
     void startFolderSize(const FileUrl& folder);
     // Blocks until no task runs any more; their results are then posted.
-    void waitForDone() { m_pool.waitForDone(); }
+    void waitForDone();
 
 private:
     using Flag = std::shared_ptr<std::atomic_bool>;
 
-    QThreadPool m_pool;
+    // Separate pools, so that long folder sums never hold up a listing.
+    QThreadPool m_listingPool;
+    QThreadPool m_sizePool;
     ListingFunction m_list;
     SizeFunction m_size;
     std::function<void(const ListingResult&)> m_listingHandler;

@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QStringDecoder>
 #include <QVBoxLayout>
@@ -163,6 +164,8 @@ PreviewWindow::PreviewWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pages, 1);
     layout->addWidget(m_caption);
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
     connect(&m_loader, &QFutureWatcherBase::finished, this, [this] {
         if (!m_loader.isCanceled())
             present(m_loader.result());
