@@ -74,7 +74,7 @@ TEST(RemoteDiagnostics, RecordsTimeStampedLinesAndRecreatesItsFolder)
     EXPECT_TRUE(lines[1].isEmpty());
 }
 
-TEST(RemoteDiagnostics, FullLogIsMovedAsideOnce)
+TEST(RemoteDiagnostics, FullLogIsMovedAsideAndAnUnwritableOneIsSkipped)
 {
     TempFolder folder;
     const QString path = folder.url().path() + QStringLiteral("/FTP-Diagnose.log");
@@ -85,15 +85,12 @@ TEST(RemoteDiagnostics, FullLogIsMovedAsideOnce)
     diagnostics.record(QStringLiteral("neuer"));
     EXPECT_EQ(contentsOf(path + QStringLiteral(".1")), old);
     EXPECT_EQ(contentsOf(path).count('\n'), 2);
-}
 
-TEST(RemoteDiagnostics, UnwritableLogNeverStopsTheCaller)
-{
-    TempFolder folder;
-    folder.write("Logs", "eine Datei, wo ein Ordner sein sollte");
-    RemoteDiagnostics diagnostics(folder.url().path() + QStringLiteral("/Logs/Brenvik/FTP-Diagnose.log"));
-    diagnostics.record(QStringLiteral("Remote-Vorgang beendet: Status 0"));
-    EXPECT_FALSE(QFileInfo(folder.url().path() + QStringLiteral("/Logs")).isDir());
+    // A file where the folder should be: the caller carries on, nothing is written.
+    folder.write("Logs", "eine Datei");
+    RemoteDiagnostics blocked(folder.url().path() + QStringLiteral("/Logs/Brenvik/FTP-Diagnose.log"));
+    blocked.record(QStringLiteral("Remote-Vorgang beendet: Status 0"));
+    EXPECT_EQ(contentsOf(folder.url().path() + QStringLiteral("/Logs")), "eine Datei");
 }
 
 } // namespace

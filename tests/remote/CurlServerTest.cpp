@@ -209,16 +209,6 @@ TEST_P(CurlServerTest, LineBreaksInNamesNeverBecomeASecondCommand)
         EXPECT_FALSE(name.contains(u'\n') || name.contains(u'\r')) << name.toStdString();
 }
 
-TEST_P(CurlServerTest, FailedDownloadLeavesTheLocalFileAsItWas)
-{
-    const FileUrl target = local.write("behalten.txt", "wichtig");
-    EXPECT_EQ(failureOf(provider->download(base + QStringLiteral("/fehlt.txt"), target)),
-              QStringLiteral("Remote-Vorgang fehlgeschlagen: curl: (78) The file does not exist"));
-    EXPECT_EQ(contentsOf(target.path()), "wichtig");
-    EXPECT_EQ(QDir(local.url().path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("behalten.txt")});
-}
-
 INSTANTIATE_TEST_SUITE_P(Servers, CurlServerTest,
                          ::testing::Values(RemoteProtocolKind::ftp, RemoteProtocolKind::ftps),
                          [](const auto& info) {
