@@ -84,6 +84,9 @@ FilePanelController::~FilePanelController()
     // Stop and wait for the background work before anything it reports to goes away.
     delete d->worker;
     d->worker = nullptr;
+    // The children outlive this part of the panel: none of their signals may reach it now.
+    for (QObject* child : findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 void FilePanelController::connectControls()

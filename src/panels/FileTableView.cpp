@@ -17,6 +17,7 @@ FileTableView::FileTableView(FileTableModel& model, QWidget* parent) : QTableVie
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTextElideMode(Qt::ElideMiddle);
     setShowGrid(false);
+    setTabKeyNavigation(false);
     setWordWrap(false);
     setIconSize(QSize(16, 16));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

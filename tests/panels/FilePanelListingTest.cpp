@@ -12,6 +12,7 @@
 #include <QSemaphore>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
 #include <atomic>
 
 namespace {
@@ -87,6 +88,36 @@ TEST_F(ListingTest, ALateListingNeverReplacesANewerHiddenFilesState)
     settle(*panel);
     EXPECT_FALSE(panel->showHidden());
     EXPECT_EQ(names(*panel), QStringList{"sichtbar"});
+}
+
+TEST_F(ListingTest, ANewListingAndTheEndOfThePanelCancelTheRunningOne)
+{
+    const FileUrl endless = temp.makeFolder("endlos");
+    auto panel = makePanel(temp.url());
+    std::atomic_int cancelled = 0;
+    std::atomic_int running = 0;
+    // A listing that only ends when it is told to stop.
+    workerOf(*panel).setListingFunction([&](const FileUrl& folder, bool showHidden, const CancellationToken& token) {
+        if (folder != endless)
+            return FileSystemCore::contents(folder, showHidden, token);
+        ++running;
+        while (!token.isCancelled())
+            QThread::msleep(1);
+        ++cancelled;
+        --running;
+        token.throwIfCancelled();
+        return QList<FileItem>();
+    });
+
+    panel->navigate(endless);
+    QTRY_COMPARE(running.load(), 1);
+    panel->reload();
+    QTRY_COMPARE(cancelled.load(), 1);
+    QTRY_COMPARE(running.load(), 1);
+
+    panel.reset();
+    EXPECT_EQ(cancelled.load(), 2) << "the panel stopped its listing";
+    EXPECT_EQ(running.load(), 0) << "and waited for it";
 }
 
 TEST_F(ListingTest, AnUnreadableFolderShowsItsErrorAndBackStillWorks)

@@ -27,8 +27,13 @@ void saveForInspection(QWidget& widget, const char* name)
 TEST_F(ViewTest, HeaderControlsAndTableLook)
 {
     temp.write("Bericht.pdf", QByteArray(2048, 'x'));
+    temp.write("Notizen.txt", "Hallo");
+    temp.write("Tabelle 2024.ods", QByteArray(123456, 't'));
     temp.makeFolder("Fotos");
+    temp.makeFolder("Projekte");
     auto panel = makePanel(temp.url());
+    panel->setMarked({temp.file("Notizen.txt")});
+    panel->setActive(true);
     panel->resize(900, 500);
     panel->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
