@@ -110,6 +110,16 @@ protected:
         return progress ? progress->detailText() : QStringLiteral("<geschlossen>");
     }
 
+    // Once the progress window has gone, the user is back in the main window
+    // (the offscreen platform activates every window it shows).
+    void returnToWindow()
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->findChild<OperationProgressController*>(); }, 10000));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        window->activePanel()->focusTable();
+    }
+
     // The messages recorded under `category`, oldest first.
     static QStringList recorded(const QString& category)
     {

@@ -3,7 +3,9 @@
 #include "commander/OperationRunner.h"
 #include "platform/SystemError.h"
 
+#include <QScopeGuard>
 #include <cerrno>
+#include <cstdlib>
 
 namespace {
 
@@ -238,6 +240,45 @@ TEST_F(Runner, UndoStopsAtAnOccupiedPlaceAndCanBeRepeatedOnceItIsFree)
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->operations().lastTrash().isEmpty(); }, 10000));
     EXPECT_EQ(contentsOf(a), QByteArray("erstes"));
     EXPECT_EQ(contentsOf(b), QByteArray("zweites"));
+}
+
+// Root cannot move an immutable file either.
+bool setImmutable(const FileUrl& url, bool immutable)
+{
+    const QByteArray command = QByteArray("chattr ") + (immutable ? "+i '" : "-i '") + url.nativePath() + "' 2>/dev/null";
+    return system(command.constData()) == 0;
+}
+
+TEST_F(Runner, TrashStopsAtAnEntryThatCannotGoAndKeepsTheEarlierUndo)
+{
+    const FileUrl first = leftFolder.write("a.txt", "a");
+    relist(left());
+    left().setMarked({first});
+    interaction.answerAlert(0);
+    press(Qt::Key_F8);
+    EXPECT_EQ(finalMessage(progressWindow()), QStringLiteral("In den Papierkorb verschoben"));
+    const QList<FileOperationQueue::TrashRecord> earlier = window->operations().lastTrash();
+    returnToWindow();
+
+    const FileUrl b = leftFolder.write("b.txt", "b");
+    const FileUrl c = leftFolder.write("c.txt", "c");
+    relist(left());
+    left().setMarked({b, c});
+    const QList<FileUrl> selection = left().selectedURLs();
+    if (!setImmutable(selection[1], true))
+        GTEST_SKIP() << "chattr +i is not available here";
+    const auto thaw = qScopeGuard([&] { setImmutable(selection[1], false); });
+    interaction.answerAlert(0);
+    interaction.answerAlert(0);
+
+    press(Qt::Key_F8);
+    const QPointer<OperationProgressController> progress = progressWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress.isNull(); }, 10000));
+
+    ASSERT_EQ(interaction.alerts().size(), 3);
+    EXPECT_EQ(interaction.alerts()[2].message, SystemError(EPERM, selection[1].nativePath()).description());
+    EXPECT_EQ(entriesOf(leftFolder.url()), QStringList{selection[1].fileName()});
+    EXPECT_EQ(window->operations().lastTrash(), earlier);
 }
 
 TEST_F(Runner, DuplicateMakesCopiesUnderFreeNamesWithoutAsking)
