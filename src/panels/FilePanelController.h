@@ -118,12 +118,10 @@ private:
 
     void connectControls();
     void showFolder();
-    void startListing();
     void takeListing(const ListingResult& result);
     void takeFolderSize(const FileUrl& folder, std::optional<qint64> size);
     void setTypedPath();
     void selectTab(int index);
-    void tabsChanged();
     void sortChanged(int column, Qt::SortOrder order);
     void filterChanged(const QString& text);
     void tableSelectionChanged();
