@@ -1,7 +1,6 @@
 #include "remote/NetworkProbe.h"
 #include "remote/NetworkProbeError.h"
 #include "remote/NetworkProbeFlow.h"
-#include "remote/SftpTransportError.h"
 #include "support/LoopbackListener.h"
 #include "support/SftpServer.h"
 
@@ -101,7 +100,7 @@ TEST(NetworkProbeFlow, EndpointCheckTexts)
               QStringLiteral("127.0.0.1:%1 antwortet als SSH/SFTP-Server.").arg(ssh.port()));
 }
 
-TEST(NetworkProbeFlow, HostKeyCheckTexts)
+TEST(NetworkProbeFlow, HostKeyCheckNeedsHostAndPort)
 {
     for (const auto& [host, port] : {std::pair{QStringLiteral("  "), qint64(22)}, std::pair{QStringLiteral("h"), qint64(0)}}) {
         const NetworkProbeFlow::HostKeyCheck refused = NetworkProbeFlow::hostKeyCheckStarted(host, port);
@@ -117,15 +116,6 @@ TEST(NetworkProbeFlow, HostKeyCheckTexts)
               (EditorStatus{QStringLiteral("SSH-Host-Key-Prüfung läuft – spätestens nach 8 Sekunden erfolgt eine "
                                            "Rückmeldung."),
                             EditorStatus::Tone::secondary}));
-
-    const NetworkProbeFlow::HostKeyConfirmation confirmation =
-        NetworkProbeFlow::hostKeyConfirmation({QStringLiteral("SHA256:a")});
-    EXPECT_EQ(confirmation.message, QStringLiteral("SFTP-Host-Key bestätigen"));
-    EXPECT_EQ(confirmation.buttons, (QStringList{QStringLiteral("Geprüften Key übernehmen"), QStringLiteral("Abbrechen")}));
-    EXPECT_EQ(confirmation.popUpSize, QSize(470, 26));
-    EXPECT_EQ(NetworkProbeFlow::hostKeyCheckFailed(SFTPTransportError::timeout(QStringLiteral("srv"), 22)),
-              (EditorStatus{SFTPTransportError::timeout(QStringLiteral("srv"), 22).description(),
-                            EditorStatus::Tone::failure}));
 }
 
 } // namespace

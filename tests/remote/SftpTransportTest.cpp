@@ -126,7 +126,9 @@ TEST_F(SftpTransport, EveryOperationsFailureCarriesSftpsOwnWords)
     ::chmod(server.localPath(folder.toUtf8() + "/geheim").constData(), 0600);
     EXPECT_TRUE(sftpFailure([&] { sftp->download(folder + QStringLiteral("/geheim"), existing); })
                     .contains(u"Permission denied"));
-    EXPECT_TRUE(sftpFailure([&] { sftp->upload(existing, QStringLiteral("/etc/brenvik-test")); })
+    server.makeFolder(folder.mid(1).toUtf8() + "/fremd");
+    ::chown(server.localPath(folder.toUtf8() + "/fremd").constData(), 0, 0);
+    EXPECT_TRUE(sftpFailure([&] { sftp->upload(existing, folder + QStringLiteral("/fremd/neu")); })
                     .contains(u"Permission denied"));
     EXPECT_EQ(readLocal(existing), "alt");
 
