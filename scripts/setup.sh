@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   curl openssh-client zip unzip tar
   openssh-server python3-pyftpdlib python3-openssl openssl
-  gnome-keyring dbus dbus-x11 libsecret-tools xvfb xauth
+  gnome-keyring dbus dbus-x11 libsecret-tools xvfb xauth fonts-dejavu-core
   iproute2 procps e2fsprogs
 )
 
