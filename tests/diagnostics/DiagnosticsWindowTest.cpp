@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
