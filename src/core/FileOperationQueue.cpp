@@ -13,6 +13,7 @@
 #include <QThread>
 #include <QtConcurrent>
 #include <cerrno>
+#include <limits>
 #include <optional>
 #include <sys/stat.h>
 #include <type_traits>

@@ -93,7 +93,9 @@ struct ConflictCase {
     bool keepsBoth;    // the source lands under "a 2.txt"
 };
 
-TEST(FileOperationQueue, EachConflictActionInBothKinds)
+// Two conflicting entries set up alike: with "apply to all" the second is
+// treated like the first without asking, otherwise it is asked about again.
+TEST(FileOperationQueue, EachConflictActionInBothKindsWithAndWithoutApplyToAll)
 {
     const ConflictCase cases[] = {
         {Action::replace, false, true, true, false},
@@ -106,28 +108,35 @@ TEST(FileOperationQueue, EachConflictActionInBothKinds)
     };
     Queue queue;
     for (const Kind kind : {Kind::copy, Kind::move}) {
-        for (const ConflictCase& c : cases) {
-            SCOPED_TRACE(testing::Message() << kindName(kind) << " action " << int(c.action) << " newer "
-                                            << c.sourceNewer << " same size " << c.sameSize);
-            TempFolder from;
-            TempFolder to;
-            const FileUrl source = from.write("a.txt", c.sameSize ? "neu" : "neu!");
-            const FileUrl target = to.write("a.txt", "alt");
-            setModificationTime(target, 1'600'000'000, 5);
-            setModificationTime(source, c.sourceNewer ? 1'600'000'001 : 1'600'000'000, c.sourceNewer ? 0 : 5);
-
-            const QByteArray sourceContent = readBytes(source);
-            const Outcome outcome = run(queue, kind, {source}, to.url(), {c.action, false});
-            EXPECT_TRUE(outcome.failures.isEmpty());
-            EXPECT_EQ(outcome.questionsFor, QList<FileUrl>{target});
-            const bool sourceUsed = c.replaces || c.keepsBoth;
-            EXPECT_EQ(readBytes(target), c.replaces ? sourceContent : QByteArray("alt"));
-            EXPECT_EQ(exists(to.file("a 2.txt")), c.keepsBoth);
-            if (c.keepsBoth) {
-                EXPECT_EQ(readBytes(to.file("a 2.txt")), sourceContent);
+        for (const bool applyToAll : {false, true}) {
+            for (const ConflictCase& c : cases) {
+                SCOPED_TRACE(testing::Message() << kindName(kind) << " action " << int(c.action) << " all "
+                                                << applyToAll << " newer " << c.sourceNewer << " same size " << c.sameSize);
+                TempFolder from;
+                TempFolder to;
+                QList<FileUrl> sources;
+                for (const QByteArray name : {"a.txt", "b.txt"}) {
+                    sources.append(from.write(name, c.sameSize ? "neu" : "neu!"));
+                    setModificationTime(to.write(name, "alt"), 1'600'000'000, 5);
+                    setModificationTime(sources.last(), c.sourceNewer ? 1'600'000'001 : 1'600'000'000,
+                                        c.sourceNewer ? 0 : 5);
+                }
+                const QByteArray sourceContent = readBytes(sources[0]);
+                const Outcome outcome = run(queue, kind, sources, to.url(), {c.action, applyToAll});
+                EXPECT_TRUE(outcome.failures.isEmpty());
+                EXPECT_EQ(outcome.questionsFor.size(), applyToAll ? 1 : 2);
+                for (const QByteArray name : {"a", "b"}) {
+                    const FileUrl target = to.file(name + ".txt");
+                    const FileUrl freeName = to.file(name + " 2.txt");
+                    EXPECT_EQ(readBytes(target), c.replaces ? sourceContent : QByteArray("alt"));
+                    EXPECT_EQ(exists(freeName), c.keepsBoth);
+                    if (c.keepsBoth) {
+                        EXPECT_EQ(readBytes(freeName), sourceContent);
+                    }
+                    EXPECT_EQ(exists(from.file(name + ".txt")), kind == Kind::copy || !(c.replaces || c.keepsBoth));
+                }
+                EXPECT_TRUE(stagingLeftovers(to.url()).isEmpty());
             }
-            EXPECT_EQ(exists(source), kind == Kind::copy || !sourceUsed);
-            EXPECT_TRUE(stagingLeftovers(to.url()).isEmpty());
         }
     }
 }
@@ -158,9 +167,6 @@ TEST(FileOperationQueue, ApplyToAllIsRememberedForOneJobOnly)
         to.write(name, "alt");
     }
     Queue queue;
-    const Outcome askEachTime = run(queue, Kind::copy, sources, to.url(), {Action::skip, false});
-    EXPECT_EQ(askEachTime.questionsFor.size(), 3);
-
     const Outcome keepAll = run(queue, Kind::copy, sources, to.url(), Queue::ConflictDecision::fromPacked(260));
     EXPECT_EQ(keepAll.questionsFor, QList<FileUrl>{to.file("a")});
     for (const QByteArray name : {"a", "b", "c"}) {
