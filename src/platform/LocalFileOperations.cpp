@@ -3,6 +3,7 @@
 #include "platform/FileCopier.h"
 #include "platform/FileRemover.h"
 #include "platform/LocalFileError.h"
+#include "platform/RealPath.h"
 #include "platform/SystemError.h"
 
 #include <QRandomGenerator>
@@ -25,16 +26,6 @@ std::optional<struct stat> statIfPresent(const FileUrl& url)
     if (errno == ENOENT)
         return std::nullopt;
     throw SystemError(errno, url.nativePath());
-}
-
-QByteArray realPath(const QByteArray& path)
-{
-    char* resolved = realpath(path.constData(), nullptr);
-    if (!resolved)
-        throw SystemError(errno, path);
-    QByteArray result(resolved);
-    free(resolved);
-    return result;
 }
 
 // The entry's path with every link above it resolved; the entry itself is kept

@@ -2,6 +2,7 @@
 
 #include "platform/LocalFileError.h"
 #include "platform/LocalFileOperations.h"
+#include "platform/RealPath.h"
 #include "platform/SystemError.h"
 #include "platform/UniqueFd.h"
 
@@ -52,16 +53,6 @@ void makeFolderChain(const QByteArray& path)
     for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1))
         makeFolder(path.left(slash));
     makeFolder(path);
-}
-
-QByteArray realPath(const QByteArray& path)
-{
-    char* resolved = realpath(path.constData(), nullptr);
-    if (!resolved)
-        throw SystemError(errno, path);
-    QByteArray result(resolved);
-    free(resolved);
-    return result;
 }
 
 // The mount point of the file system that holds `folder`.

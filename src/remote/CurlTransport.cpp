@@ -4,10 +4,10 @@
 #include "platform/SystemError.h"
 #include "remote/CurlCommand.h"
 #include "remote/FtpListing.h"
+#include "remote/PartialDownload.h"
 #include "remote/RemoteDiagnostics.h"
 #include "remote/RemoteTransportError.h"
 
-#include <QUuid>
 #include <cerrno>
 #include <cstdio>
 #include <unistd.h>
@@ -57,19 +57,9 @@ bool CurlTransport::probeDirectory(const QString& path)
 
 void CurlTransport::download(const QString& remotePath, const FileUrl& localFile)
 {
-    const FileUrl partial = localFile.parent().appending(
-        ".brvk-download-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8());
-    try {
+    downloadThroughPartialFile(localFile, [&](const FileUrl& partial) {
         run({url(remotePath, false), "--output", partial.nativePath()});
-    } catch (...) {
-        ::unlink(partial.nativePath().constData());
-        throw;
-    }
-    if (std::rename(partial.nativePath().constData(), localFile.nativePath().constData()) != 0) {
-        const int error = errno;
-        ::unlink(partial.nativePath().constData());
-        throw SystemError(error, localFile.nativePath());
-    }
+    });
 }
 
 void CurlTransport::upload(const FileUrl& localFile, const QString& remotePath)

@@ -2,6 +2,7 @@
 
 #include "platform/SystemError.h"
 #include "platform/TemporaryDirectory.h"
+#include "remote/PartialDownload.h"
 #include "remote/RemoteDiagnostics.h"
 #include "remote/SftpCommand.h"
 #include "remote/SftpTransportError.h"
@@ -167,21 +168,11 @@ bool OpenSSHSFTPTransport::probeDirectory(const QString& path)
 
 void OpenSSHSFTPTransport::download(const QString& remotePath, const FileUrl& localFile)
 {
-    const FileUrl partial = localFile.parent().appending(
-        ".brvk-download-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8());
-    const QByteArray command =
-        "get " + SftpCommand::remoteArgument(remotePath) + ' ' + SftpCommand::localArgument(partial) + '\n';
-    try {
+    downloadThroughPartialFile(localFile, [&](const FileUrl& partial) {
+        const QByteArray command =
+            "get " + SftpCommand::remoteArgument(remotePath) + ' ' + SftpCommand::localArgument(partial) + '\n';
         batch(command, {}, [&partial] { return fileSize(partial.nativePath()); });
-    } catch (...) {
-        ::unlink(partial.nativePath().constData());
-        throw;
-    }
-    if (std::rename(partial.nativePath().constData(), localFile.nativePath().constData()) != 0) {
-        const int error = errno;
-        ::unlink(partial.nativePath().constData());
-        throw SystemError(error, localFile.nativePath());
-    }
+    });
 }
 
 void OpenSSHSFTPTransport::upload(const FileUrl& localFile, const QString& remotePath)

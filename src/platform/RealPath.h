@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QByteArray>
+
+// The path with every link and "." / ".." resolved (realpath); throws SystemError.
+QByteArray realPath(const QByteArray& path);

@@ -1,0 +1,25 @@
+#include "remote/PartialDownload.h"
+
+#include "platform/SystemError.h"
+
+#include <QUuid>
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
+
+void downloadThroughPartialFile(const FileUrl& localFile, const std::function<void(const FileUrl& partial)>& transfer)
+{
+    const FileUrl partial = localFile.parent().appending(
+        ".brvk-download-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8());
+    try {
+        transfer(partial);
+    } catch (...) {
+        ::unlink(partial.nativePath().constData());
+        throw;
+    }
+    if (std::rename(partial.nativePath().constData(), localFile.nativePath().constData()) != 0) {
+        const int error = errno;
+        ::unlink(partial.nativePath().constData());
+        throw SystemError(error, localFile.nativePath());
+    }
+}
