@@ -31,7 +31,7 @@ if [ ! -e "$policy" ]; then
   $SUDO chmod 755 "$policy"
   created_policy=1
 fi
-cleanup() { [ $created_policy -eq 1 ] && $SUDO rm -f "$policy"; }
+cleanup() { if [ $created_policy -eq 1 ]; then $SUDO rm -f "$policy"; fi; }
 trap cleanup EXIT
 
 echo "Installiere Pakete: ${missing[*]}"

@@ -17,7 +17,7 @@ if [ $# -eq 0 ]; then
   exit 2
 fi
 
-port=42122
+port=${BRVK_SSHD_PORT:-42122}
 user=brvk
 password=sftptest
 
