@@ -83,7 +83,11 @@ CommanderWindowController::CommanderWindowController(Interaction& interaction, Q
     qApp->installEventFilter(m_keyboard.get());
 }
 
-CommanderWindowController::~CommanderWindowController() = default;
+CommanderWindowController::~CommanderWindowController()
+{
+    for (const QPointer<QWidget>& window : std::as_const(m_toolWindows))
+        delete window.data();
+}
 
 FilePanelController* CommanderWindowController::otherPanel() const
 {
@@ -304,6 +308,16 @@ void CommanderWindowController::previewSynchronization() { notAvailableYet(); }
 void CommanderWindowController::showPreferences() { notAvailableYet(); }
 void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
 
+void CommanderWindowController::keepToolWindow(QWidget* window)
+{
+    m_toolWindows.removeAll(nullptr);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_toolWindows.append(window);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void CommanderWindowController::notAvailableYet()
 {
     m_interaction.beep();
@@ -316,6 +330,9 @@ void CommanderWindowController::closeEvent(QCloseEvent* event)
     m_left->disconnectRemote();
     m_right->disconnectRemote();
     qApp->removeEventFilter(m_keyboard.get());
+    for (const QPointer<QWidget>& window : std::as_const(m_toolWindows))
+        if (window)
+            window->close();
     QMainWindow::closeEvent(event);
     Q_EMIT closed();
 }

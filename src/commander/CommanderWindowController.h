@@ -4,6 +4,7 @@
 #include "panels/FilePanelDelegate.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 class CommanderKeyboard;
@@ -40,6 +41,10 @@ public:
     // A custom shortcut's command; false for identifiers it does not know.
     bool performCustomCommand(const QString& command);
     OperationRunner& operations() { return *m_operations; }
+    Interaction& interaction() { return m_interaction; }
+    // Shows a tool window and keeps it until the user closes it; it closes with this window.
+    void keepToolWindow(QWidget* window);
+    const QList<QPointer<QWidget>>& toolWindows() const { return m_toolWindows; }
 
 public Q_SLOTS:
     void viewSelection();
@@ -103,4 +108,5 @@ private:
     WindowCommands m_commands;
     std::unique_ptr<CommanderKeyboard> m_keyboard;
     std::unique_ptr<DiagnosticsWindowController> m_diagnostics;
+    QList<QPointer<QWidget>> m_toolWindows;
 };
