@@ -5,6 +5,7 @@
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
 #include "commander/SearchCommands.h"
+#include "commander/SyncCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
 #include "platform/Terminal.h"
@@ -305,7 +306,7 @@ void CommanderWindowController::multiRename() { SearchCommands::multiRename(*thi
 void CommanderWindowController::showFileInfo() { notAvailableYet(); }
 void CommanderWindowController::comparePanels() { notAvailableYet(); }
 void CommanderWindowController::compareSelectedFiles() { notAvailableYet(); }
-void CommanderWindowController::previewSynchronization() { notAvailableYet(); }
+void CommanderWindowController::previewSynchronization() { SyncCommands::of(*this).previewSynchronization(); }
 void CommanderWindowController::showPreferences() { notAvailableYet(); }
 void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
 
