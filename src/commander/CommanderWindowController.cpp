@@ -4,6 +4,8 @@
 #include "commander/CommanderKeyboard.h"
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
+#include "commander/SearchCommands.h"
+#include "commander/SyncCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
 #include "platform/Terminal.h"
@@ -298,13 +300,13 @@ void CommanderWindowController::extractZIP() { notAvailableYet(); }
 void CommanderWindowController::extractZIPHere() { notAvailableYet(); }
 void CommanderWindowController::extractTar() { notAvailableYet(); }
 void CommanderWindowController::extractTarHere() { notAvailableYet(); }
-void CommanderWindowController::searchFiles() { notAvailableYet(); }
-void CommanderWindowController::calculateChecksums() { notAvailableYet(); }
-void CommanderWindowController::multiRename() { notAvailableYet(); }
+void CommanderWindowController::searchFiles() { SearchCommands::searchFiles(*this); }
+void CommanderWindowController::calculateChecksums() { SearchCommands::calculateChecksums(*this); }
+void CommanderWindowController::multiRename() { SearchCommands::multiRename(*this); }
 void CommanderWindowController::showFileInfo() { notAvailableYet(); }
 void CommanderWindowController::comparePanels() { notAvailableYet(); }
 void CommanderWindowController::compareSelectedFiles() { notAvailableYet(); }
-void CommanderWindowController::previewSynchronization() { notAvailableYet(); }
+void CommanderWindowController::previewSynchronization() { SyncCommands::of(*this).previewSynchronization(); }
 void CommanderWindowController::showPreferences() { notAvailableYet(); }
 void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
 
