@@ -4,6 +4,7 @@
 #include "commander/CommanderKeyboard.h"
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
+#include "commander/RemoteConnectionsCommand.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
 #include "platform/Terminal.h"
@@ -306,7 +307,7 @@ void CommanderWindowController::comparePanels() { notAvailableYet(); }
 void CommanderWindowController::compareSelectedFiles() { notAvailableYet(); }
 void CommanderWindowController::previewSynchronization() { notAvailableYet(); }
 void CommanderWindowController::showPreferences() { notAvailableYet(); }
-void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
+void CommanderWindowController::showRemoteConnections() { ::showRemoteConnections(*this); }
 
 void CommanderWindowController::keepToolWindow(QWidget* window)
 {
