@@ -4,6 +4,7 @@
 #include "commander/CommanderKeyboard.h"
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
+#include "commander/ViewerCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
 #include "platform/Terminal.h"
@@ -161,7 +162,7 @@ bool CommanderWindowController::performCustomCommand(const QString& command)
 
 void CommanderWindowController::viewSelection()
 {
-    notAvailableYet();
+    ViewerCommands::of(*this).viewSelection();
 }
 
 void CommanderWindowController::editSelection()
@@ -301,9 +302,9 @@ void CommanderWindowController::extractTarHere() { notAvailableYet(); }
 void CommanderWindowController::searchFiles() { notAvailableYet(); }
 void CommanderWindowController::calculateChecksums() { notAvailableYet(); }
 void CommanderWindowController::multiRename() { notAvailableYet(); }
-void CommanderWindowController::showFileInfo() { notAvailableYet(); }
-void CommanderWindowController::comparePanels() { notAvailableYet(); }
-void CommanderWindowController::compareSelectedFiles() { notAvailableYet(); }
+void CommanderWindowController::showFileInfo() { ViewerCommands::of(*this).showFileInfo(); }
+void CommanderWindowController::comparePanels() { ViewerCommands::of(*this).comparePanels(); }
+void CommanderWindowController::compareSelectedFiles() { ViewerCommands::of(*this).compareSelectedFiles(); }
 void CommanderWindowController::previewSynchronization() { notAvailableYet(); }
 void CommanderWindowController::showPreferences() { notAvailableYet(); }
 void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
