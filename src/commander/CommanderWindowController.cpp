@@ -4,6 +4,7 @@
 #include "commander/CommanderKeyboard.h"
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
+#include "commander/SyncCommands.h"
 #include "commander/ViewerCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
@@ -305,7 +306,7 @@ void CommanderWindowController::multiRename() { notAvailableYet(); }
 void CommanderWindowController::showFileInfo() { ViewerCommands::of(*this).showFileInfo(); }
 void CommanderWindowController::comparePanels() { ViewerCommands::of(*this).comparePanels(); }
 void CommanderWindowController::compareSelectedFiles() { ViewerCommands::of(*this).compareSelectedFiles(); }
-void CommanderWindowController::previewSynchronization() { notAvailableYet(); }
+void CommanderWindowController::previewSynchronization() { SyncCommands::of(*this).previewSynchronization(); }
 void CommanderWindowController::showPreferences() { notAvailableYet(); }
 void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
 
