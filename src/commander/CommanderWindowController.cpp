@@ -4,6 +4,7 @@
 #include "commander/CommanderKeyboard.h"
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
+#include "commander/SearchCommands.h"
 #include "commander/SyncCommands.h"
 #include "commander/ViewerCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
@@ -300,9 +301,9 @@ void CommanderWindowController::extractZIP() { notAvailableYet(); }
 void CommanderWindowController::extractZIPHere() { notAvailableYet(); }
 void CommanderWindowController::extractTar() { notAvailableYet(); }
 void CommanderWindowController::extractTarHere() { notAvailableYet(); }
-void CommanderWindowController::searchFiles() { notAvailableYet(); }
-void CommanderWindowController::calculateChecksums() { notAvailableYet(); }
-void CommanderWindowController::multiRename() { notAvailableYet(); }
+void CommanderWindowController::searchFiles() { SearchCommands::searchFiles(*this); }
+void CommanderWindowController::calculateChecksums() { SearchCommands::calculateChecksums(*this); }
+void CommanderWindowController::multiRename() { SearchCommands::multiRename(*this); }
 void CommanderWindowController::showFileInfo() { ViewerCommands::of(*this).showFileInfo(); }
 void CommanderWindowController::comparePanels() { ViewerCommands::of(*this).comparePanels(); }
 void CommanderWindowController::compareSelectedFiles() { ViewerCommands::of(*this).compareSelectedFiles(); }
