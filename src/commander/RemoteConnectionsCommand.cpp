@@ -5,6 +5,8 @@
 
 #include <QPointer>
 
+namespace RemoteConnectionsCommand {
+
 void openRemoteInPanel(FilePanelController& panel, const RemoteProfile& profile, const QString& password)
 {
     Q_UNUSED(panel);
@@ -33,3 +35,5 @@ RemoteConnectionsWindowController* showRemoteConnections(CommanderWindowControll
     commander.keepToolWindow(window);
     return window;
 }
+
+} // namespace RemoteConnectionsCommand

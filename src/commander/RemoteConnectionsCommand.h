@@ -7,6 +7,8 @@
 class CommanderWindowController;
 class FilePanelController;
 
+namespace RemoteConnectionsCommand {
+
 // How a chosen connection reaches a panel.
 using RemotePanelOpener =
     std::function<void(FilePanelController& panel, const RemoteProfile& profile, const QString& password)>;
@@ -21,3 +23,5 @@ RemoteConnectCallback connectIntoActivePanel(CommanderWindowController& commande
 
 // "Remote-Verbindungen (FTP/FTPS/SFTP) …": a new connections window, kept until it closes.
 RemoteConnectionsWindowController* showRemoteConnections(CommanderWindowController& commander);
+
+} // namespace RemoteConnectionsCommand

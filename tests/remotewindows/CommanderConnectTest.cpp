@@ -28,7 +28,7 @@ TEST_F(RemoteWindowsTest, ConnectionOpensInThePanelThatIsActiveWhenTheUserConnec
 
     QList<std::pair<FilePanelController*, QString>> opened;
     RemoteConnectionsWindowController window(
-        interaction, connectIntoActivePanel(commander, [&](FilePanelController& panel, const RemoteProfile& chosen,
+        interaction, RemoteConnectionsCommand::connectIntoActivePanel(commander, [&](FilePanelController& panel, const RemoteProfile& chosen,
                                                            const QString& password) {
             EXPECT_EQ(chosen, profile);
             opened.append({&panel, password});
