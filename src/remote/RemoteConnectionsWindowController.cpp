@@ -144,11 +144,12 @@ QList<RemoteBrowserWindowController*> RemoteConnectionsWindowController::browser
     return open;
 }
 
-std::optional<RemoteProfile> RemoteConnectionsWindowController::selectedProfile()
+std::optional<RemoteProfile> RemoteConnectionsWindowController::selectedProfile(bool beepWithoutSelection)
 {
     const int row = m_table->currentRow();
     if (row < 0 || row >= m_profiles.size() || !m_table->selectionModel()->isRowSelected(row)) {
-        m_interaction.beep();
+        if (beepWithoutSelection)
+            m_interaction.beep();
         return std::nullopt;
     }
     return m_profiles.at(row);
@@ -225,7 +226,7 @@ void RemoteConnectionsWindowController::showEditor(const RemoteProfile& profile,
 
 void RemoteConnectionsWindowController::removeProfile()
 {
-    const std::optional<RemoteProfile> profile = selectedProfile();
+    const std::optional<RemoteProfile> profile = selectedProfile(false);
     if (!profile)
         return;
     AlertRequest request;

@@ -51,7 +51,7 @@ public Q_SLOTS:
 private:
     enum class Destination { callback, browser };
 
-    std::optional<RemoteProfile> selectedProfile();
+    std::optional<RemoteProfile> selectedProfile(bool beepWithoutSelection = true);
     void reloadTable();
     void storeProfiles();
     void replaceOrAppend(const RemoteProfile& profile);

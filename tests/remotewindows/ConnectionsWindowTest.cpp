@@ -126,7 +126,7 @@ TEST_F(ConnectionsWindow, ProfileIsAddedEditedAndRemovedTogetherWithItsPassword)
 
     for (const QString& title : {QStringLiteral("Bearbeiten …"), QStringLiteral("Entfernen"), QStringLiteral("Verbinden …")})
         click(*window, title);
-    EXPECT_EQ(interaction.beepCount(), 3);
+    EXPECT_EQ(interaction.beepCount(), 2); // removing without a selection does nothing at all
     EXPECT_TRUE(window->editors().isEmpty());
 }
 
