@@ -1,7 +1,7 @@
 #include "remote/CurlTransport.h"
 
+#include "core/SystemError.h"
 #include "platform/ChildProcess.h"
-#include "platform/SystemError.h"
 #include "remote/CurlCommand.h"
 #include "remote/FtpListing.h"
 #include "remote/PartialDownload.h"
