@@ -4,6 +4,7 @@
 #include "commander/CommanderKeyboard.h"
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
+#include "commander/SyncCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
 #include "platform/Terminal.h"
@@ -304,7 +305,7 @@ void CommanderWindowController::multiRename() { notAvailableYet(); }
 void CommanderWindowController::showFileInfo() { notAvailableYet(); }
 void CommanderWindowController::comparePanels() { notAvailableYet(); }
 void CommanderWindowController::compareSelectedFiles() { notAvailableYet(); }
-void CommanderWindowController::previewSynchronization() { notAvailableYet(); }
+void CommanderWindowController::previewSynchronization() { SyncCommands::of(*this).previewSynchronization(); }
 void CommanderWindowController::showPreferences() { notAvailableYet(); }
 void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
 

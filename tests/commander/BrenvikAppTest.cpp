@@ -171,10 +171,9 @@ TEST_F(Application, MenuItemsReachTheCommanderAndLaterToolsOnlyBeep)
              {"Werkzeuge", "Mehrfachumbenennung …"},
              {"Werkzeuge", "Beide Verzeichnisse vergleichen"},
              {"Werkzeuge", "Ausgewählte Dateien vergleichen"},
-             {"Werkzeuge", "Synchronisierungsvorschau …"},
              {"Werkzeuge", "Remote-Verbindungen (FTP/FTPS/SFTP) …"}})
         choose(menu, title);
-    EXPECT_EQ(interaction.beepCount(), 16);
+    EXPECT_EQ(interaction.beepCount(), 15);
     EXPECT_TRUE(interaction.alerts().isEmpty());
 
     interaction.answerAlert(0);
