@@ -1,4 +1,4 @@
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "remote/RemoteProfileFile.h"
 #include "remote/RemoteProfileJson.h"
 #include "support/TestEnvironment.h"
