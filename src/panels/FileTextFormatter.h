@@ -13,7 +13,6 @@ public:
     explicit FileTextFormatter(const QLocale& locale = QLocale());
 
     // Decimal units in the locale's number format ("1,2 MB").
-    QString byteCount(qint64 bytes) const;
     // Numeric date and short time; "—" without a date.
     QString date(const std::optional<FileTime>& time) const;
 

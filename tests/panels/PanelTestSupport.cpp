@@ -18,7 +18,7 @@ void RecordingDelegate::setActive(FilePanelController& panel, bool focusTable)
             each->setActive(each == &panel);
 }
 
-void RecordingDelegate::runCommand(FilePanelController&, PanelCommand command)
+void RecordingDelegate::runCommand(FilePanelController&, const QString& command)
 {
     commands.append(command);
     calls.append(QStringLiteral("command"));
