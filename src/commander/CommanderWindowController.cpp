@@ -5,6 +5,7 @@
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
 #include "commander/PanelActivation.h"
+#include "commander/SyncCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
 #include "platform/PlatformTexts.h"
@@ -363,7 +364,7 @@ void CommanderWindowController::multiRename() { notAvailableYet(); }
 void CommanderWindowController::showFileInfo() { notAvailableYet(); }
 void CommanderWindowController::comparePanels() { notAvailableYet(); }
 void CommanderWindowController::compareSelectedFiles() { notAvailableYet(); }
-void CommanderWindowController::previewSynchronization() { notAvailableYet(); }
+void CommanderWindowController::previewSynchronization() { SyncCommands::of(*this).previewSynchronization(); }
 void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
 
 void CommanderWindowController::keepToolWindow(QWidget* window)
