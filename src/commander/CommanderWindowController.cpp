@@ -5,6 +5,7 @@
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
 #include "commander/PanelActivation.h"
+#include "commander/SearchCommands.h"
 #include "commander/SyncCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
@@ -358,9 +359,9 @@ void CommanderWindowController::extractZIP() { notAvailableYet(); }
 void CommanderWindowController::extractZIPHere() { notAvailableYet(); }
 void CommanderWindowController::extractTar() { notAvailableYet(); }
 void CommanderWindowController::extractTarHere() { notAvailableYet(); }
-void CommanderWindowController::searchFiles() { notAvailableYet(); }
-void CommanderWindowController::calculateChecksums() { notAvailableYet(); }
-void CommanderWindowController::multiRename() { notAvailableYet(); }
+void CommanderWindowController::searchFiles() { SearchCommands::searchFiles(*this); }
+void CommanderWindowController::calculateChecksums() { SearchCommands::calculateChecksums(*this); }
+void CommanderWindowController::multiRename() { SearchCommands::multiRename(*this); }
 void CommanderWindowController::showFileInfo() { notAvailableYet(); }
 void CommanderWindowController::comparePanels() { notAvailableYet(); }
 void CommanderWindowController::compareSelectedFiles() { notAvailableYet(); }
