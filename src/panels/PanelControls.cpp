@@ -94,7 +94,7 @@ void buildHeaderRow(PanelControls& controls, QVBoxLayout& column, const QWidget&
 
     controls.volumes = new QComboBox;
     controls.volumes->setToolTip(QStringLiteral("Volume auswählen"));
-    compactMenu(*controls.volumes, 7);
+    compactMenu(*controls.volumes, 5);
 
     controls.disconnect = toolButton(QStringLiteral("Trennen"), QStringLiteral("Remote-Verbindung trennen"));
     controls.disconnect->setToolTip(QStringLiteral("Remote-Verbindung in diesem Panel trennen"));
@@ -104,7 +104,7 @@ void buildHeaderRow(PanelControls& controls, QVBoxLayout& column, const QWidget&
 
     controls.favorites = new QComboBox;
     controls.favorites->setToolTip(QStringLiteral("Favoriten"));
-    compactMenu(*controls.favorites, 4);
+    compactMenu(*controls.favorites, 1);
     controls.favorite = toolButton(QStringLiteral("☆"), QStringLiteral("Favorit umschalten"));
     controls.favorite->setToolTip(QStringLiteral("Aktuellen Ordner als Favorit merken oder entfernen"));
 

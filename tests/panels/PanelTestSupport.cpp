@@ -48,6 +48,10 @@ std::unique_ptr<FilePanelController> PanelTest::makePanel(const FileUrl& folder,
     auto panel = std::make_unique<FilePanelController>(folder, key, interaction);
     panel->setDelegate(&delegate);
     waitForListing(*panel);
+    // The tests start from an empty selection, as a mouse user can leave it.
+    panel->table()->selectionModel()->clear();
+    delegate.activations.clear();
+    delegate.calls.clear();
     return panel;
 }
 
