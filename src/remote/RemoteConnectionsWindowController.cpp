@@ -9,6 +9,7 @@
 #include "remote/RemoteWindowControls.h"
 #include "ui/Interaction.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -323,7 +324,12 @@ void RemoteConnectionsWindowController::importProfiles()
     const std::optional<QString> path = m_interaction.chooseFileToOpen(request);
     if (!path)
         return;
-    whenFinished(this, offTheGuiThread([path = *path] { return readImportedRemoteProfiles(path); }),
+    whenFinished(this, offTheGuiThread([path = *path] {
+                     // Opening a FIFO would wait for a writer for ever; only a plain file can be an export.
+                     if (!QFileInfo(path).isFile())
+                         throw RemoteProfileFileError(RemoteProfileFileError::Reason::unreadableFormat, path);
+                     return readImportedRemoteProfiles(path);
+                 }),
                  [this](QFuture<QList<RemoteProfile>> reading) {
                      if (const std::optional<BrenvikError> error = errorOf(reading))
                          return m_interaction.showError(*error);

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTableWidget>
+#include <sys/stat.h>
 
 namespace {
 
@@ -239,7 +240,8 @@ TEST_F(ConnectionsWindow, ExportHoldsNoPasswordImportAppendsPasswordlessCopies)
     storePassword(first, QStringLiteral("nur-im-schluesselbund"));
     const TempFolder folder;
     const QString exported = folder.file("Export.json").path();
-    const QString broken = folder.write("kaputt.json", "[{\"name\": 1}]").path();
+    const QString broken = folder.file("fifo.json").path();
+    ASSERT_EQ(mkfifo(QFile::encodeName(broken).constData(), 0600), 0);
     auto window = openWindow();
     interaction.answerSaveFile(exported);
     interaction.answerAlert(0);
