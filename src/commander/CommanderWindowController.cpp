@@ -5,8 +5,10 @@
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
 #include "commander/PanelActivation.h"
+#include "commander/RemoteConnectionsCommand.h"
 #include "commander/SearchCommands.h"
 #include "commander/SyncCommands.h"
+#include "commander/ViewerCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
 #include "platform/PlatformTexts.h"
@@ -208,7 +210,7 @@ void CommanderWindowController::toggleCurrentSelection()
 
 void CommanderWindowController::viewSelection()
 {
-    notAvailableYet();
+    ViewerCommands::of(*this).viewSelection();
 }
 
 void CommanderWindowController::editSelection()
@@ -362,11 +364,11 @@ void CommanderWindowController::extractTarHere() { notAvailableYet(); }
 void CommanderWindowController::searchFiles() { SearchCommands::searchFiles(*this); }
 void CommanderWindowController::calculateChecksums() { SearchCommands::calculateChecksums(*this); }
 void CommanderWindowController::multiRename() { SearchCommands::multiRename(*this); }
-void CommanderWindowController::showFileInfo() { notAvailableYet(); }
-void CommanderWindowController::comparePanels() { notAvailableYet(); }
-void CommanderWindowController::compareSelectedFiles() { notAvailableYet(); }
+void CommanderWindowController::showFileInfo() { ViewerCommands::of(*this).showFileInfo(); }
+void CommanderWindowController::comparePanels() { ViewerCommands::of(*this).comparePanels(); }
+void CommanderWindowController::compareSelectedFiles() { ViewerCommands::of(*this).compareSelectedFiles(); }
 void CommanderWindowController::previewSynchronization() { SyncCommands::of(*this).previewSynchronization(); }
-void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
+void CommanderWindowController::showRemoteConnections() { RemoteConnectionsCommand::showRemoteConnections(*this); }
 
 void CommanderWindowController::keepToolWindow(QWidget* window)
 {

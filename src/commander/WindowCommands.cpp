@@ -3,11 +3,11 @@
 #include "commander/OtherPanel.h"
 #include "commander/WindowCommandError.h"
 #include "core/FileSystemCore.h"
+#include "core/SystemError.h"
 #include "diagnostics/DiagnosticsStore.h"
 #include "panels/FilePanelController.h"
 #include "platform/LocalFileOperations.h"
 #include "platform/PlatformTexts.h"
-#include "platform/SystemError.h"
 #include "ui/Interaction.h"
 
 #include <cerrno>

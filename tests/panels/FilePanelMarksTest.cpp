@@ -2,9 +2,9 @@
 
 #include "core/ByteCount.h"
 #include "core/FileSystemCore.h"
+#include "core/SystemError.h"
 #include "panels/FileTableModel.h"
 #include "panels/PanelWorker.h"
-#include "platform/SystemError.h"
 
 #include <QMenu>
 #include <QMimeData>
