@@ -71,7 +71,7 @@ public Q_SLOTS:
     void showDiagnostics();
     void closeWindow();
 
-    // Commands whose tools are not part of this program yet: they only beep.
+    // The archive commands (ArchiveCommands).
     void createZIP();
     void createZIPHere();
     void createTarGZHere();
@@ -79,6 +79,7 @@ public Q_SLOTS:
     void extractZIPHere();
     void extractTar();
     void extractTarHere();
+    // Commands whose tools are not part of this program yet: they only beep.
     void searchFiles();
     void calculateChecksums();
     void multiRename();

@@ -22,6 +22,7 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds killDelay{500};
+constexpr int cancelCheckMilliseconds = 100;
 constexpr qsizetype chunkSize = 64 * 1024;
 constexpr int unknownStatus = -1;
 
@@ -137,7 +138,7 @@ ChildProcess::~ChildProcess()
 {
     closeDescriptors();
     if (m_pid > 0) {
-        ::kill(m_pid, SIGKILL);
+        signalTool(SIGKILL);
         int status = 0;
         reap(true, status);
     }
@@ -177,7 +178,7 @@ void ChildProcess::start()
         throw ProcessStartError(ENOENT, m_program);
     const QList<QByteArray> environment = environmentWith(m_additions);
     if (std::any_of(m_arguments.begin(), m_arguments.end(), holdsNul) || holdsNul(m_program)
-        || std::any_of(environment.begin(), environment.end(), holdsNul))
+        || holdsNul(m_workingDirectory) || std::any_of(environment.begin(), environment.end(), holdsNul))
         throw ProcessStartError(EINVAL, m_program);
 
     int input[2] = {-1, -1}, output[2] = {-1, -1}, error[2] = {-1, -1};
@@ -201,6 +202,8 @@ void ChildProcess::start()
     posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, error[1], STDERR_FILENO);
+    if (!m_workingDirectory.isEmpty())
+        posix_spawn_file_actions_addchdir_np(&actions, m_workingDirectory.constData());
 #ifdef __GLIBC__
     // Also descriptors some library opened without close-on-exec stay behind.
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
@@ -215,7 +218,8 @@ void ChildProcess::start()
     for (int signal : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD, SIGUSR1, SIGUSR2, SIGALRM})
         sigaddset(&defaults, signal);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attributes, short(POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF
+                                                | (m_ownSession ? POSIX_SPAWN_SETSID : 0)));
 
     const std::vector<char*> argv = pointerList(QList<QByteArray>{m_program} + m_arguments);
     const std::vector<char*> envp = pointerList(environment);
@@ -237,7 +241,8 @@ void ChildProcess::start()
     m_standardError = error[0];
 }
 
-ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::optional<milliseconds> timeout)
+ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::optional<milliseconds> timeout,
+                                                 const CancellationToken& cancel)
 {
     start();
     SigpipeGuard sigpipeGuard;
@@ -247,23 +252,34 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
         deadline = Clock::now() + *timeout;
     bool killed = false;
 
-    // Past the deadline: first ask the tool to end, then end it.
+    // Past the deadline or when the caller cancels: first ask the tool to end, then end it.
+    bool terminating = false;
     auto escalate = [&] {
-        if (!result.timedOut) {
-            result.timedOut = true;
-            ::kill(m_pid, SIGTERM);
+        if (!terminating) {
+            terminating = true;
+            signalTool(SIGTERM);
             deadline = Clock::now() + killDelay;
         } else {
-            ::kill(m_pid, SIGKILL);
+            signalTool(SIGKILL);
             killed = true;
         }
     };
+    // Milliseconds until something must be looked at again; -1: nothing to wait for.
     auto millisecondsLeft = [&]() -> int {
-        if (!deadline)
-            return -1;
-        const auto left = std::chrono::ceil<milliseconds>(*deadline - Clock::now()).count();
-        return int(std::clamp<long long>(left, 0, 60'000));
+        if (!terminating && cancel.isCancelled()) {
+            result.cancelled = true;
+            escalate();
+        }
+        int left = -1;
+        if (deadline) {
+            const auto rest = std::chrono::ceil<milliseconds>(*deadline - Clock::now()).count();
+            left = int(std::clamp<long long>(rest, 0, 60'000));
+        }
+        if (!terminating && cancel.canBeCancelled())
+            left = left < 0 ? cancelCheckMilliseconds : std::min(left, cancelCheckMilliseconds);
+        return left;
     };
+    auto pastDeadline = [&] { return deadline && Clock::now() >= *deadline; };
 
     qsizetype written = 0;
     if (input.isEmpty())
@@ -275,7 +291,8 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
     // reading stops with the kill instead of waiting for them.
     while (!killed && (m_standardInput >= 0 || m_standardOutput >= 0 || m_standardError >= 0)) {
         const int wait = millisecondsLeft();
-        if (wait == 0) {
+        if (wait == 0 && pastDeadline()) {
+            result.timedOut = result.timedOut || !result.cancelled;
             escalate();
             continue;
         }
@@ -316,13 +333,15 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
     // The output has ended, but the tool may still run: the deadline holds on.
     int status = 0;
     bool reaped = false;
-    if (!killed && deadline) {
+    if (!killed && (deadline || cancel.canBeCancelled())) {
         while (!killed && !(reaped = reap(false, status))) {
             const int wait = millisecondsLeft();
-            if (wait == 0)
+            if (wait == 0 && pastDeadline()) {
+                result.timedOut = result.timedOut || !result.cancelled;
                 escalate();
-            else
-                std::this_thread::sleep_for(milliseconds(std::min(wait, 10)));
+            } else {
+                std::this_thread::sleep_for(milliseconds(std::clamp(wait, 1, 10)));
+            }
         }
     }
     if (!reaped)
@@ -336,6 +355,12 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
 void ChildProcess::closeStandardInput()
 {
     closeDescriptor(m_standardInput);
+}
+
+void ChildProcess::signalTool(int signal)
+{
+    if (m_pid > 0)
+        ::kill(m_ownSession ? -m_pid : m_pid, signal);
 }
 
 void ChildProcess::sendSignal(int signal)

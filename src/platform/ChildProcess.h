@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/BrenvikError.h"
+#include "core/CancellationToken.h"
 
 #include <QByteArray>
 #include <QList>
@@ -33,6 +34,7 @@ struct ChildProcessResult {
     int exitStatus = -1;       // the exit code; -1 after a signal or when the end is unknown
     int terminationSignal = 0; // the signal that ended the process; 0 when it exited
     bool timedOut = false;     // the hard time-out had to stop it
+    bool cancelled = false;    // the caller's token stopped it
     QByteArray standardOutput;
     QByteArray standardError;
 };
@@ -53,6 +55,13 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
+    // Before start: the folder the tool starts in (an absolute path; unset means ours).
+    void setWorkingDirectory(QByteArray absolutePath) { m_workingDirectory = std::move(absolutePath); }
+    // Before start: the tool runs in a session of its own, without a controlling
+    // terminal (so it can never stop to ask there), and stopping it ends the
+    // helpers it started as well.
+    void setOwnSession(bool own) { m_ownSession = own; }
+
     // Throws ProcessStartError. A relative program path is refused: the tool
     // must never depend on the working folder or on PATH.
     void start();
@@ -62,9 +71,12 @@ public:
     // and closes that, reads standard output and error to their ends (both at
     // once, so a full pipe never stalls the tool) and waits for its exit. With a
     // time-out, a tool still running when it passes gets SIGTERM and, 0.5 s later,
-    // SIGKILL; the result then says `timedOut`.
+    // SIGKILL; the result then says `timedOut`. A tool still running when the
+    // token fires (looked at every 100 ms) is ended the same way, and the result
+    // says `cancelled`.
     ChildProcessResult runToCompletion(const QByteArray& input = {},
-                                       std::optional<std::chrono::milliseconds> timeout = std::nullopt);
+                                       std::optional<std::chrono::milliseconds> timeout = std::nullopt,
+                                       const CancellationToken& cancel = {});
 
     // For a tool that keeps running while its owner talks to it (see
     // InteractiveProcess): the owner serves the pipes itself. Each end is -1 once
@@ -84,10 +96,14 @@ private:
     // Collects the exit of the started process; false while it still runs (only
     // possible without `block`).
     bool reap(bool block, int& status);
+    // To the process, or with an own session to everything it started too.
+    void signalTool(int signal);
 
     QByteArray m_program;
     QList<QByteArray> m_arguments;
     Environment m_additions;
+    QByteArray m_workingDirectory;
+    bool m_ownSession = false;
     pid_t m_pid = -1;
     std::optional<ChildExit> m_exit;
     int m_standardInput = -1;
