@@ -45,8 +45,8 @@ ChildProcessResult execute(const ToolCall& call, const CancellationToken& token)
     // No terminal to ask a password on, and cancelling ends the helpers too (tar's gzip).
     process.setOwnSession(true);
     process.setWorkingDirectory(call.workingDirectory);
-    ChildProcessResult result = process.runToCompletion({}, std::nullopt, token);
-    if (result.cancelled)
+    ChildProcessResult result = process.runToCompletion({}, std::nullopt, {[&token] { return token.isCancelled(); }});
+    if (result.stopped)
         throw CancellationError();
     return result;
 }

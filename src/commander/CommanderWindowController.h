@@ -71,7 +71,8 @@ public Q_SLOTS:
     void showDiagnostics();
     void closeWindow();
 
-    // The archive commands (ArchiveCommands).
+    // Commands whose logic lives in its own file (ArchiveCommands, SearchCommands,
+    // ViewerCommands, SyncCommands); those not built yet only beep.
     void createZIP();
     void createZIPHere();
     void createTarGZHere();
@@ -79,7 +80,6 @@ public Q_SLOTS:
     void extractZIPHere();
     void extractTar();
     void extractTarHere();
-    // Commands whose tools are not part of this program yet: they only beep.
     void searchFiles();
     void calculateChecksums();
     void multiRename();

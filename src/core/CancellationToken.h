@@ -15,8 +15,6 @@ public:
     }
 
     bool isCancelled() const { return m_isCancelled && m_isCancelled(); }
-    // False for a token that can never fire: nobody has to look at it.
-    bool canBeCancelled() const { return bool(m_isCancelled); }
     // Throws CancellationError when the caller has asked to stop.
     void throwIfCancelled() const;
 

@@ -22,7 +22,6 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds killDelay{500};
-constexpr int cancelCheckMilliseconds = 100;
 constexpr qsizetype chunkSize = 64 * 1024;
 constexpr int unknownStatus = -1;
 
@@ -177,8 +176,8 @@ void ChildProcess::start()
     if (!m_program.startsWith('/'))
         throw ProcessStartError(ENOENT, m_program);
     const QList<QByteArray> environment = environmentWith(m_additions);
-    if (std::any_of(m_arguments.begin(), m_arguments.end(), holdsNul) || holdsNul(m_program)
-        || holdsNul(m_workingDirectory) || std::any_of(environment.begin(), environment.end(), holdsNul))
+    if (std::any_of(m_arguments.begin(), m_arguments.end(), holdsNul) || holdsNul(m_program) || holdsNul(m_workingDirectory)
+        || std::any_of(environment.begin(), environment.end(), holdsNul))
         throw ProcessStartError(EINVAL, m_program);
 
     int input[2] = {-1, -1}, output[2] = {-1, -1}, error[2] = {-1, -1};
@@ -242,7 +241,7 @@ void ChildProcess::start()
 }
 
 ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::optional<milliseconds> timeout,
-                                                 const CancellationToken& cancel)
+                                                 const ChildProcessLimits& limits)
 {
     start();
     SigpipeGuard sigpipeGuard;
@@ -252,11 +251,12 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
         deadline = Clock::now() + *timeout;
     bool killed = false;
 
-    // Past the deadline or when the caller cancels: first ask the tool to end, then end it.
-    bool terminating = false;
+    // Past the deadline: first ask the tool to end, then end it.
+    bool terminated = false;
     auto escalate = [&] {
-        if (!terminating) {
-            terminating = true;
+        if (!terminated) {
+            terminated = true;
+            result.timedOut = !result.stopped && !result.outputLimitReached;
             signalTool(SIGTERM);
             deadline = Clock::now() + killDelay;
         } else {
@@ -264,22 +264,28 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
             killed = true;
         }
     };
-    // Milliseconds until something must be looked at again; -1: nothing to wait for.
     auto millisecondsLeft = [&]() -> int {
-        if (!terminating && cancel.isCancelled()) {
-            result.cancelled = true;
-            escalate();
-        }
-        int left = -1;
-        if (deadline) {
-            const auto rest = std::chrono::ceil<milliseconds>(*deadline - Clock::now()).count();
-            left = int(std::clamp<long long>(rest, 0, 60'000));
-        }
-        if (!terminating && cancel.canBeCancelled())
-            left = left < 0 ? cancelCheckMilliseconds : std::min(left, cancelCheckMilliseconds);
-        return left;
+        const int stopPoll = limits.stopRequested ? 100 : 60'000;
+        if (!deadline)
+            return limits.stopRequested ? stopPoll : -1;
+        const auto left = std::chrono::ceil<milliseconds>(*deadline - Clock::now()).count();
+        return int(std::clamp<long long>(left, 0, stopPoll));
     };
-    auto pastDeadline = [&] { return deadline && Clock::now() >= *deadline; };
+    // A stop or an exceeded limit ends the tool the way a time-out does.
+    auto endEarly = [&](bool& reason) {
+        if (reason || terminated)
+            return;
+        reason = true;
+        deadline = Clock::now();
+    };
+    auto checkLimits = [&] {
+        if (limits.stopRequested && limits.stopRequested())
+            endEarly(result.stopped);
+        if (limits.outputLimit >= 0 && result.standardOutput.size() > limits.outputLimit) {
+            endEarly(result.outputLimitReached);
+            closeDescriptor(m_standardOutput); // nothing more of it is kept
+        }
+    };
 
     qsizetype written = 0;
     if (input.isEmpty())
@@ -290,9 +296,9 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
     // A killed tool may have left children behind that hold its pipes open:
     // reading stops with the kill instead of waiting for them.
     while (!killed && (m_standardInput >= 0 || m_standardOutput >= 0 || m_standardError >= 0)) {
+        checkLimits();
         const int wait = millisecondsLeft();
-        if (wait == 0 && pastDeadline()) {
-            result.timedOut = result.timedOut || !result.cancelled;
+        if (wait == 0) {
             escalate();
             continue;
         }
@@ -333,15 +339,14 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
     // The output has ended, but the tool may still run: the deadline holds on.
     int status = 0;
     bool reaped = false;
-    if (!killed && (deadline || cancel.canBeCancelled())) {
+    if (!killed && (deadline || limits.stopRequested)) {
         while (!killed && !(reaped = reap(false, status))) {
+            checkLimits();
             const int wait = millisecondsLeft();
-            if (wait == 0 && pastDeadline()) {
-                result.timedOut = result.timedOut || !result.cancelled;
+            if (wait == 0)
                 escalate();
-            } else {
-                std::this_thread::sleep_for(milliseconds(std::clamp(wait, 1, 10)));
-            }
+            else
+                std::this_thread::sleep_for(milliseconds(std::min(wait, 10)));
         }
     }
     if (!reaped)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "core/BrenvikError.h"
-#include "core/CancellationToken.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 
@@ -34,9 +34,19 @@ struct ChildProcessResult {
     int exitStatus = -1;       // the exit code; -1 after a signal or when the end is unknown
     int terminationSignal = 0; // the signal that ended the process; 0 when it exited
     bool timedOut = false;     // the hard time-out had to stop it
-    bool cancelled = false;    // the caller's token stopped it
+    bool stopped = false;      // the owner asked it to stop (ChildProcessLimits)
+    bool outputLimitReached = false; // it printed more than the limit allowed
     QByteArray standardOutput;
     QByteArray standardError;
+};
+
+// Further reasons to end a running tool early, each handled like the hard
+// time-out (SIGTERM, then SIGKILL 0.5 s later).
+struct ChildProcessLimits {
+    // Asked at least every 100 ms; true ends the tool (a cancelled operation).
+    std::function<bool()> stopRequested;
+    // More standard output than this ends the tool; what was read is kept. -1: none.
+    qsizetype outputLimit = -1;
 };
 
 // The one way the program starts an external tool: an absolute path and an
@@ -58,7 +68,7 @@ public:
     // Before start: the folder the tool starts in (an absolute path; unset means ours).
     void setWorkingDirectory(QByteArray absolutePath) { m_workingDirectory = std::move(absolutePath); }
     // Before start: the tool runs in a session of its own, without a controlling
-    // terminal (so it can never stop to ask there), and stopping it ends the
+    // terminal (so it can never stop to ask there), and ending it ends the
     // helpers it started as well.
     void setOwnSession(bool own) { m_ownSession = own; }
 
@@ -71,12 +81,10 @@ public:
     // and closes that, reads standard output and error to their ends (both at
     // once, so a full pipe never stalls the tool) and waits for its exit. With a
     // time-out, a tool still running when it passes gets SIGTERM and, 0.5 s later,
-    // SIGKILL; the result then says `timedOut`. A tool still running when the
-    // token fires (looked at every 100 ms) is ended the same way, and the result
-    // says `cancelled`.
+    // SIGKILL; the result then says `timedOut`.
     ChildProcessResult runToCompletion(const QByteArray& input = {},
                                        std::optional<std::chrono::milliseconds> timeout = std::nullopt,
-                                       const CancellationToken& cancel = {});
+                                       const ChildProcessLimits& limits = {});
 
     // For a tool that keeps running while its owner talks to it (see
     // InteractiveProcess): the owner serves the pipes itself. Each end is -1 once
