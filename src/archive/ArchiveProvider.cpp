@@ -6,7 +6,7 @@
 #include "archive/ArchiveStaging.h"
 #include "core/CancellationToken.h"
 #include "platform/ChildProcess.h"
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <QPromise>
 #include <QStringDecoder>

@@ -3,7 +3,7 @@
 #include "core/FileSystemCore.h"
 #include "platform/FileRemover.h"
 #include "platform/LocalFileOperations.h"
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <QRandomGenerator>
 #include <cerrno>
