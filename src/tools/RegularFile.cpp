@@ -1,6 +1,6 @@
 #include "tools/RegularFile.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <QString>
 #include <cerrno>

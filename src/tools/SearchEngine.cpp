@@ -1,6 +1,6 @@
 #include "tools/SearchEngine.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "platform/UniqueFd.h"
 #include "tools/ContentMatcher.h"
 #include "tools/NameQuery.h"

@@ -1,6 +1,6 @@
 #include "tools/SearchEngine.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "support/TestEnvironment.h"
 
 #include <fcntl.h>
