@@ -381,11 +381,6 @@ void CommanderWindowController::keepToolWindow(QWidget* window)
     window->activateWindow();
 }
 
-void CommanderWindowController::notAvailableYet()
-{
-    m_interaction.beep();
-}
-
 void CommanderWindowController::closeEvent(QCloseEvent* event)
 {
     brenvikSettings().setValue(QLatin1String(frameKey), saveGeometry());

@@ -88,7 +88,7 @@ public Q_SLOTS:
     void closeWindow();
 
     // Commands whose logic lives in its own file (ArchiveCommands, SearchCommands,
-    // ViewerCommands, SyncCommands); those not built yet only beep.
+    // ViewerCommands, SyncCommands, RemoteConnectionsCommand).
     void createZIP();
     void createZIPHere();
     void createTarGZHere();
@@ -115,7 +115,6 @@ protected:
 
 private:
     void markByMask(bool selecting);
-    void notAvailableYet();
 
     Interaction& m_interaction;
     FilePanelController* m_left;
