@@ -1,10 +1,14 @@
 #include "commander/CommanderWindowController.h"
 
+#include "commander/ArchiveCommands.h"
 #include "commander/CommanderDialogs.h"
 #include "commander/CommanderKeyboard.h"
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
+#include "commander/RemoteConnectionsCommand.h"
+#include "commander/SearchCommands.h"
 #include "commander/SyncCommands.h"
+#include "commander/ViewerCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
 #include "platform/Terminal.h"
@@ -162,7 +166,7 @@ bool CommanderWindowController::performCustomCommand(const QString& command)
 
 void CommanderWindowController::viewSelection()
 {
-    notAvailableYet();
+    ViewerCommands::of(*this).viewSelection();
 }
 
 void CommanderWindowController::editSelection()
@@ -292,22 +296,22 @@ void CommanderWindowController::closeWindow()
     close();
 }
 
-void CommanderWindowController::createZIP() { notAvailableYet(); }
-void CommanderWindowController::createZIPHere() { notAvailableYet(); }
-void CommanderWindowController::createTarGZHere() { notAvailableYet(); }
-void CommanderWindowController::extractZIP() { notAvailableYet(); }
-void CommanderWindowController::extractZIPHere() { notAvailableYet(); }
-void CommanderWindowController::extractTar() { notAvailableYet(); }
-void CommanderWindowController::extractTarHere() { notAvailableYet(); }
-void CommanderWindowController::searchFiles() { notAvailableYet(); }
-void CommanderWindowController::calculateChecksums() { notAvailableYet(); }
-void CommanderWindowController::multiRename() { notAvailableYet(); }
-void CommanderWindowController::showFileInfo() { notAvailableYet(); }
-void CommanderWindowController::comparePanels() { notAvailableYet(); }
-void CommanderWindowController::compareSelectedFiles() { notAvailableYet(); }
+void CommanderWindowController::createZIP() { ArchiveCommands::of(*this).create(otherPanel(), ArchiveCommands::Format::zip); }
+void CommanderWindowController::createZIPHere() { ArchiveCommands::of(*this).create(m_active, ArchiveCommands::Format::zip); }
+void CommanderWindowController::createTarGZHere() { ArchiveCommands::of(*this).create(m_active, ArchiveCommands::Format::tarGZ); }
+void CommanderWindowController::extractZIP() { ArchiveCommands::of(*this).extract(otherPanel(), ArchiveCommands::Format::zip); }
+void CommanderWindowController::extractZIPHere() { ArchiveCommands::of(*this).extract(m_active, ArchiveCommands::Format::zip); }
+void CommanderWindowController::extractTar() { ArchiveCommands::of(*this).extract(otherPanel(), ArchiveCommands::Format::tarGZ); }
+void CommanderWindowController::extractTarHere() { ArchiveCommands::of(*this).extract(m_active, ArchiveCommands::Format::tarGZ); }
+void CommanderWindowController::searchFiles() { SearchCommands::searchFiles(*this); }
+void CommanderWindowController::calculateChecksums() { SearchCommands::calculateChecksums(*this); }
+void CommanderWindowController::multiRename() { SearchCommands::multiRename(*this); }
+void CommanderWindowController::showFileInfo() { ViewerCommands::of(*this).showFileInfo(); }
+void CommanderWindowController::comparePanels() { ViewerCommands::of(*this).comparePanels(); }
+void CommanderWindowController::compareSelectedFiles() { ViewerCommands::of(*this).compareSelectedFiles(); }
 void CommanderWindowController::previewSynchronization() { SyncCommands::of(*this).previewSynchronization(); }
 void CommanderWindowController::showPreferences() { notAvailableYet(); }
-void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
+void CommanderWindowController::showRemoteConnections() { RemoteConnectionsCommand::showRemoteConnections(*this); }
 
 void CommanderWindowController::keepToolWindow(QWidget* window)
 {

@@ -1,7 +1,7 @@
 #include "platform/ChildProcess.h"
 
+#include "core/SystemError.h"
 #include "platform/SigpipeGuard.h"
-#include "platform/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -137,7 +137,7 @@ ChildProcess::~ChildProcess()
 {
     closeDescriptors();
     if (m_pid > 0) {
-        ::kill(m_pid, SIGKILL);
+        signalTool(SIGKILL);
         int status = 0;
         reap(true, status);
     }
@@ -176,7 +176,7 @@ void ChildProcess::start()
     if (!m_program.startsWith('/'))
         throw ProcessStartError(ENOENT, m_program);
     const QList<QByteArray> environment = environmentWith(m_additions);
-    if (std::any_of(m_arguments.begin(), m_arguments.end(), holdsNul) || holdsNul(m_program)
+    if (std::any_of(m_arguments.begin(), m_arguments.end(), holdsNul) || holdsNul(m_program) || holdsNul(m_workingDirectory)
         || std::any_of(environment.begin(), environment.end(), holdsNul))
         throw ProcessStartError(EINVAL, m_program);
 
@@ -201,6 +201,8 @@ void ChildProcess::start()
     posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, error[1], STDERR_FILENO);
+    if (!m_workingDirectory.isEmpty())
+        posix_spawn_file_actions_addchdir_np(&actions, m_workingDirectory.constData());
 #ifdef __GLIBC__
     // Also descriptors some library opened without close-on-exec stay behind.
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
@@ -215,7 +217,8 @@ void ChildProcess::start()
     for (int signal : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD, SIGUSR1, SIGUSR2, SIGALRM})
         sigaddset(&defaults, signal);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attributes, short(POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF
+                                                | (m_ownSession ? POSIX_SPAWN_SETSID : 0)));
 
     const std::vector<char*> argv = pointerList(QList<QByteArray>{m_program} + m_arguments);
     const std::vector<char*> envp = pointerList(environment);
@@ -237,7 +240,8 @@ void ChildProcess::start()
     m_standardError = error[0];
 }
 
-ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::optional<milliseconds> timeout)
+ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::optional<milliseconds> timeout,
+                                                 const ChildProcessLimits& limits)
 {
     start();
     SigpipeGuard sigpipeGuard;
@@ -248,21 +252,39 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
     bool killed = false;
 
     // Past the deadline: first ask the tool to end, then end it.
+    bool terminated = false;
     auto escalate = [&] {
-        if (!result.timedOut) {
-            result.timedOut = true;
-            ::kill(m_pid, SIGTERM);
+        if (!terminated) {
+            terminated = true;
+            result.timedOut = !result.stopped && !result.outputLimitReached;
+            signalTool(SIGTERM);
             deadline = Clock::now() + killDelay;
         } else {
-            ::kill(m_pid, SIGKILL);
+            signalTool(SIGKILL);
             killed = true;
         }
     };
     auto millisecondsLeft = [&]() -> int {
+        const int stopPoll = limits.stopRequested ? 100 : 60'000;
         if (!deadline)
-            return -1;
+            return limits.stopRequested ? stopPoll : -1;
         const auto left = std::chrono::ceil<milliseconds>(*deadline - Clock::now()).count();
-        return int(std::clamp<long long>(left, 0, 60'000));
+        return int(std::clamp<long long>(left, 0, stopPoll));
+    };
+    // A stop or an exceeded limit ends the tool the way a time-out does.
+    auto endEarly = [&](bool& reason) {
+        if (reason || terminated)
+            return;
+        reason = true;
+        deadline = Clock::now();
+    };
+    auto checkLimits = [&] {
+        if (limits.stopRequested && limits.stopRequested())
+            endEarly(result.stopped);
+        if (limits.outputLimit >= 0 && result.standardOutput.size() > limits.outputLimit) {
+            endEarly(result.outputLimitReached);
+            closeDescriptor(m_standardOutput); // nothing more of it is kept
+        }
     };
 
     qsizetype written = 0;
@@ -274,6 +296,7 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
     // A killed tool may have left children behind that hold its pipes open:
     // reading stops with the kill instead of waiting for them.
     while (!killed && (m_standardInput >= 0 || m_standardOutput >= 0 || m_standardError >= 0)) {
+        checkLimits();
         const int wait = millisecondsLeft();
         if (wait == 0) {
             escalate();
@@ -316,8 +339,9 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
     // The output has ended, but the tool may still run: the deadline holds on.
     int status = 0;
     bool reaped = false;
-    if (!killed && deadline) {
+    if (!killed && (deadline || limits.stopRequested)) {
         while (!killed && !(reaped = reap(false, status))) {
+            checkLimits();
             const int wait = millisecondsLeft();
             if (wait == 0)
                 escalate();
@@ -336,6 +360,12 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
 void ChildProcess::closeStandardInput()
 {
     closeDescriptor(m_standardInput);
+}
+
+void ChildProcess::signalTool(int signal)
+{
+    if (m_pid > 0)
+        ::kill(m_ownSession ? -m_pid : m_pid, signal);
 }
 
 void ChildProcess::sendSignal(int signal)

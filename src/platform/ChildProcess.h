@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPair>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 
@@ -33,8 +34,19 @@ struct ChildProcessResult {
     int exitStatus = -1;       // the exit code; -1 after a signal or when the end is unknown
     int terminationSignal = 0; // the signal that ended the process; 0 when it exited
     bool timedOut = false;     // the hard time-out had to stop it
+    bool stopped = false;      // the owner asked it to stop (ChildProcessLimits)
+    bool outputLimitReached = false; // it printed more than the limit allowed
     QByteArray standardOutput;
     QByteArray standardError;
+};
+
+// Further reasons to end a running tool early, each handled like the hard
+// time-out (SIGTERM, then SIGKILL 0.5 s later).
+struct ChildProcessLimits {
+    // Asked at least every 100 ms; true ends the tool (a cancelled operation).
+    std::function<bool()> stopRequested;
+    // More standard output than this ends the tool; what was read is kept. -1: none.
+    qsizetype outputLimit = -1;
 };
 
 // The one way the program starts an external tool: an absolute path and an
@@ -53,6 +65,13 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
+    // Before start: the folder the tool starts in (an absolute path; unset means ours).
+    void setWorkingDirectory(QByteArray absolutePath) { m_workingDirectory = std::move(absolutePath); }
+    // Before start: the tool runs in a session of its own, without a controlling
+    // terminal (so it can never stop to ask there), and ending it ends the
+    // helpers it started as well.
+    void setOwnSession(bool own) { m_ownSession = own; }
+
     // Throws ProcessStartError. A relative program path is refused: the tool
     // must never depend on the working folder or on PATH.
     void start();
@@ -64,7 +83,8 @@ public:
     // time-out, a tool still running when it passes gets SIGTERM and, 0.5 s later,
     // SIGKILL; the result then says `timedOut`.
     ChildProcessResult runToCompletion(const QByteArray& input = {},
-                                       std::optional<std::chrono::milliseconds> timeout = std::nullopt);
+                                       std::optional<std::chrono::milliseconds> timeout = std::nullopt,
+                                       const ChildProcessLimits& limits = {});
 
     // For a tool that keeps running while its owner talks to it (see
     // InteractiveProcess): the owner serves the pipes itself. Each end is -1 once
@@ -84,10 +104,14 @@ private:
     // Collects the exit of the started process; false while it still runs (only
     // possible without `block`).
     bool reap(bool block, int& status);
+    // To the process, or with an own session to everything it started too.
+    void signalTool(int signal);
 
     QByteArray m_program;
     QList<QByteArray> m_arguments;
     Environment m_additions;
+    QByteArray m_workingDirectory;
+    bool m_ownSession = false;
     pid_t m_pid = -1;
     std::optional<ChildExit> m_exit;
     int m_standardInput = -1;

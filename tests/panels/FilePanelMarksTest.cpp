@@ -1,9 +1,9 @@
 #include "PanelTestSupport.h"
 
 #include "core/FileSystemCore.h"
+#include "core/SystemError.h"
 #include "panels/FileTableModel.h"
 #include "panels/PanelWorker.h"
-#include "platform/SystemError.h"
 
 #include <QMenu>
 #include <QMimeData>
