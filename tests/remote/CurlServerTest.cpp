@@ -83,16 +83,10 @@ TEST_P(CurlServerTest, SingleEntriesRoundTrip)
     EXPECT_TRUE(failureOf(provider->upload(source, base + QStringLiteral("/fehlt/x.txt")))
                     .startsWith(QStringLiteral("Remote-Vorgang fehlgeschlagen: curl: (")));
 
-    const QList<RemoteEntry> inBase = provider->list(base).result();
-    ASSERT_EQ(inBase.size(), 1);
-    EXPECT_EQ(inBase[0].name, QStringLiteral("Ordner #1 100%"));
-    EXPECT_TRUE(inBase[0].isDirectory);
     const QList<RemoteEntry> inFolder = provider->list(folder).result();
     ASSERT_EQ(inFolder.size(), 1);
     EXPECT_EQ(inFolder[0].name, QStringLiteral("a b#?%.txt"));
-    EXPECT_FALSE(inFolder[0].isDirectory);
     EXPECT_EQ(inFolder[0].size, data.size());
-    EXPECT_FALSE(inFolder[0].modified.isEmpty());
 
     EXPECT_TRUE(provider->probeDirectory(folder).result());
     EXPECT_FALSE(provider->probeDirectory(remoteFile).result());

@@ -25,14 +25,6 @@ TEST(SftpPromptBuffer, AnswerEndsWithTheWholeLineHoldingTheMarker)
     EXPECT_EQ(buffer.take(marker), std::nullopt);
 }
 
-TEST(SftpPromptBuffer, TailKeepsTheBufferAndCountsCharacters)
-{
-    SFTPPromptBuffer buffer;
-    buffer.append("Verbindung: äöü");
-    EXPECT_EQ(buffer.tail(3), QStringLiteral("äöü"));
-    EXPECT_EQ(buffer.tail(1000), QStringLiteral("Verbindung: äöü"));
-}
-
 TEST(SftpPromptBuffer, WaitersWakeForDataAndForTheEnd)
 {
     SFTPPromptBuffer buffer;

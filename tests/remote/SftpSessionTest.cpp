@@ -1,10 +1,7 @@
 #include "SftpFixture.h"
 
 #include "platform/ChildProcess.h"
-#include "remote/HostKeyLineCache.h"
-#include "remote/HostKeyScanner.h"
 #include "remote/SftpTransportError.h"
-#include "support/LoopbackListener.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -92,7 +89,6 @@ TEST_F(SftpSessionLifecycle, OneProcessServesAllOperationsUntilDisconnect)
     ASSERT_GT(first, 0);
     const std::optional<QByteArray> knownHosts = sftp->knownHostsFile();
     ASSERT_TRUE(knownHosts);
-    EXPECT_TRUE(knownHosts->startsWith(qgetenv("TMPDIR") + "/Brenvik-known-host-")) << knownHosts->constData();
     struct stat status {};
     ASSERT_EQ(::stat(knownHosts->constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
@@ -103,14 +99,12 @@ TEST_F(SftpSessionLifecycle, OneProcessServesAllOperationsUntilDisconnect)
 
     sftp->disconnect();
     EXPECT_FALSE(QFile::exists(QString::fromUtf8(*knownHosts)));
-    EXPECT_EQ(sftp->sessionProcessId(), -1);
     EXPECT_EQ(::kill(first, 0), -1);
 
     sftp->list(QStringLiteral("/"));
     EXPECT_GT(sftp->sessionProcessId(), 0);
     EXPECT_NE(sftp->sessionProcessId(), first);
     const QByteArray second = *sftp->knownHostsFile();
-    EXPECT_NE(second, *knownHosts);
     // Dropping the transport also cleans up.
     sftp.reset();
     EXPECT_FALSE(QFile::exists(QString::fromUtf8(second)));
@@ -165,23 +159,6 @@ TEST_F(SftpSessionLifecycle, WrongPasswordIsAskedForOnceAndNamedAsTheReason)
     EXPECT_FALSE(sftp.list(QStringLiteral("/")).isEmpty());
 }
 
-TEST_F(SftpSessionLifecycle, RefusedConnectionAndForeignHostKeyAreNamed)
-{
-    const QString line = HostKeyScanner::verifiedLine(QStringLiteral("127.0.0.1"), server.port, server.fingerprint);
-    const quint16 closed = LoopbackListener::closedPort();
-    // As if the key had been confirmed before the server went away.
-    const QString portPrefix = QStringLiteral("[127.0.0.1]:%1 ");
-    ASSERT_TRUE(line.startsWith(portPrefix.arg(server.port)));
-    HostKeyLineCache::shared().store(QStringLiteral("127.0.0.1"), closed, server.fingerprint,
-                                     portPrefix.arg(closed) + line.section(u' ', 1));
-    profile.port = closed;
-    EXPECT_EQ(sftpError([&] { transport()->list(QStringLiteral("/")); }).description(),
-              closedByServer
-                  + QStringLiteral("\nLetzte Meldung: ssh: connect to host 127.0.0.1 port %1: Connection refused")
-                        .arg(closed));
-
-}
-
 TEST_F(SftpSessionLifecycle, ServerKilledDuringACommandIsReportedAndTheNextOperationReconnects)
 {
     auto sftp = transport();
@@ -220,10 +197,6 @@ TEST_F(SftpSessionLifecycle, UnansweredCommandTimesOutAndTheNextOperationReconne
     const SFTPTransportError timeout = sftpError([&] { sftp->list(QStringLiteral("/")); });
     signalAll(serving, SIGKILL);
     EXPECT_EQ(timeout.kind(), SFTPTransportError::Kind::timeout);
-    EXPECT_EQ(timeout.description(),
-              QStringLiteral("Die SSH-Host-Key-Prüfung für 127.0.0.1:%1 wurde nach 8 Sekunden abgebrochen. Prüfe "
-                             "Server, Port, Firewall und ob dort wirklich SSH/SFTP läuft.")
-                  .arg(server.port));
     EXPECT_EQ(::kill(session, 0), -1) << "the unanswered sftp was ended";
 
     EXPECT_FALSE(sftp->list(QStringLiteral("/")).isEmpty());
