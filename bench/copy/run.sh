@@ -44,19 +44,7 @@ for d in range(folders):
 PY
 sync
 
-declare -A times
-# timed SCENARIO TOOL COMMAND...: one run, its wall time in microseconds noted.
-timed() {
-  local key="$1 $2" start end
-  shift 2
-  sync
-  start=$(date +%s%N)
-  "$@" >/dev/null
-  end=$(date +%s%N)
-  times[$key]+="$(( (end - start) / 1000 )) "
-  sync
-}
-order() { if (( $1 % 2 == 0 )); then echo "$2"; else echo "$2" | tr ' ' '\n' | tac | tr '\n' ' '; fi; }
+source "$root/bench/timing.sh"
 
 for ((i = 0; i < runs; i++)); do
   for tool in $(order "$i" "brenvik cp floor"); do
@@ -101,8 +89,6 @@ for ((i = 0; i < runs; i++)); do
   done
 done
 
-median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-m() { echo "${times[$1]}" | median; }
 echo "Läufe: $runs (Median, ganze Prozesse, Millisekunden); Baum: $folders Ordner × $per_folder Dateien"
 printf '%-22s %10s %10s %10s\n' "" "Brenvik" "cp -a/mv" "Untergrenze"
 for scenario in big tree; do
