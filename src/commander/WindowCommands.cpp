@@ -7,6 +7,7 @@
 #include "diagnostics/DiagnosticsStore.h"
 #include "panels/FilePanelController.h"
 #include "platform/LocalFileOperations.h"
+#include "platform/PlatformTexts.h"
 #include "ui/Interaction.h"
 
 #include <cerrno>
@@ -169,10 +170,10 @@ void WindowCommands::checkActiveFolderAccess()
     request.informativeText = QStringLiteral("Pfad: ") + folder.path() + QStringLiteral("\nVorhanden: ") + yesNo(present)
         + QStringLiteral("\nLesbar: ") + yesNo(readable) + QStringLiteral("\nBeschreibbar: ") + yesNo(writable);
     if (!readable) {
-        request.informativeText += QStringLiteral(
+        request.informativeText += PlatformTexts::localized(QStringLiteral(
             "\n\nÖffne den Ordner zunächst bewusst über einen macOS-Dateidialog oder prüfe unter Systemeinstellungen → "
             "Datenschutz & Sicherheit die Berechtigung für genau diesen geschützten Bereich. Full Disk Access wird nicht "
-            "pauschal benötigt.");
+            "pauschal benötigt."));
     } else if (!writable) {
         request.informativeText += QStringLiteral(
             "\n\nLesen ist möglich. Schreiboperationen können an Besitzer-, POSIX- oder Volume-Rechten scheitern; "

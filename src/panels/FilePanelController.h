@@ -70,6 +70,8 @@ public:
 
     // The current folder into or out of "Brenvik.Favorites".
     void toggleFavorite();
+    // Reads the stored favourites again: the menu and the star follow.
+    void rebuildFavorites();
 
     bool showHidden() const;
     // The hidden-files switch: sets the state, updates the check box, saves, reloads.
@@ -107,6 +109,8 @@ public:
 Q_SIGNALS:
     // A listing (successful or failed) has been put in place.
     void listingFinished();
+    // This panel changed the stored favourites; other panels rebuild theirs.
+    void favoritesChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -125,7 +129,7 @@ private:
     void sortChanged(int column, Qt::SortOrder order);
     void filterChanged(const QString& text);
     void tableSelectionChanged();
-    void runMenuCommand(std::optional<PanelCommand> command);
+    void runMenuCommand(const std::optional<QString>& command);
     bool dropEntries(const QList<FileUrl>& sources, const std::optional<FileUrl>& folderRow, bool moving);
     void openRow(int row);
     void placePendingCursor();
@@ -135,7 +139,6 @@ private:
     void redrawKeepingCursor(bool focus);
     void updateStatus();
     void redrawTabBar();
-    void rebuildFavorites();
     void rebuildVolumes();
     void selectVolume();
     void updateFavoriteButton();

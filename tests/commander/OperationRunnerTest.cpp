@@ -335,7 +335,7 @@ TEST_F(Runner, DropsAndContextMenuCommandsMakeTheirPanelActive)
     window->setActive(left(), true);
     right().setMarked({other});
     interaction.answerAlert(1);
-    window->runCommand(right(), PanelCommand::rename);
+    window->runCommand(right(), QStringLiteral("renameSelection"));
     EXPECT_EQ(window->activePanel(), &right());
     ASSERT_EQ(interaction.alerts().size(), 2);
     EXPECT_EQ(interaction.alerts()[1].informativeText, QStringLiteral("b.txt"));
