@@ -146,11 +146,15 @@ void WindowCommands::createSymbolicLinks()
     if (m_interaction.runAlert(request).buttonIndex != 0)
         return;
 
-    for (const FileUrl& entry : selection) {
-        // A free name: an existing entry of the other folder is never touched.
-        const FileUrl link = FileSystemCore::uniqueDestination(entry, folder);
-        if (::symlink(entry.nativePath().constData(), link.nativePath().constData()) != 0)
-            return m_interaction.showError(SystemError(errno, link.nativePath()));
+    try {
+        for (const FileUrl& entry : selection) {
+            // A free name: an existing entry of the other folder is never touched.
+            const FileUrl link = FileSystemCore::uniqueDestination(entry, folder);
+            if (::symlink(entry.nativePath().constData(), link.nativePath().constData()) != 0)
+                throw SystemError(errno, link.nativePath());
+        }
+    } catch (const BrenvikError& error) {
+        m_interaction.showError(error);
     }
     other->reload();
 }
