@@ -6,6 +6,7 @@
 #include "panels/PanelContextMenu.h"
 #include "panels/PanelPaths.h"
 #include "panels/PanelWorker.h"
+#include "platform/PlatformTexts.h"
 #include "preferences/PreferencesStore.h"
 #include "ui/DesktopOpen.h"
 #include "ui/Interaction.h"
@@ -318,10 +319,14 @@ void FilePanelController::updateHistoryButtons()
     d->controls.forward->setEnabled(!d->tabs.forwardHistory().isEmpty());
 }
 
+void FilePanelController::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    d->controls.hidden->setText(width() < 420 ? QString() : PlatformTexts::localized(QStringLiteral("⌘.")));
+}
+
 void FilePanelController::setActive(bool active)
 {
-    if (d->active == active)
-        return;
     d->active = active;
     // The other panel's selection is shown muted, so that it is never mistaken
     // for what the next command acts on.

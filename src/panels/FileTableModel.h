@@ -43,6 +43,8 @@ public:
     bool isInteractive() const { return m_interactive; }
     void setDropHandler(DropHandler handler) { m_dropHandler = std::move(handler); }
     const FileTextFormatter& formatter() const { return m_formatter; }
+    // The font of the information columns (the widest, a folder's).
+    const QFont& informationFont() const { return m_folderCellFont; }
 
     // Broken invariants of the rows in words; empty when consistent.
     QStringList consistencyProblems() const;
