@@ -4,6 +4,7 @@
 #include "commander/CommanderKeyboard.h"
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
+#include "commander/RemoteCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
 #include "platform/Terminal.h"
@@ -161,11 +162,14 @@ bool CommanderWindowController::performCustomCommand(const QString& command)
 
 void CommanderWindowController::viewSelection()
 {
-    notAvailableYet();
+    if (!RemoteCommands::openInstead(*m_active))
+        notAvailableYet();
 }
 
 void CommanderWindowController::editSelection()
 {
+    if (RemoteCommands::openInstead(*m_active))
+        return;
     const QList<FileUrl> selection = m_active->selectedURLs();
     if (!selection.isEmpty())
         openWithDesktop(m_interaction, selection.constFirst());
@@ -173,7 +177,8 @@ void CommanderWindowController::editSelection()
 
 void CommanderWindowController::quickLookSelection()
 {
-    m_active->showPreview();
+    if (!RemoteCommands::openInstead(*m_active))
+        m_active->showPreview();
 }
 
 // The desktop's file manager opens the entry's folder.
