@@ -169,7 +169,10 @@ QStringList FilePanelController::remoteDeletionNames() const
 void FilePanelController::reloadRemote()
 {
     RemotePanelSession& session = *d->remote;
-    const quint64 number = ++session.listingNumber;
+    // Numbered across connections: a listing of a connection replaced meanwhile never matches.
+    static quint64 listings = 0;
+    const quint64 number = ++listings;
+    session.listingNumber = number;
     session.listing = true;
     session.listingError.reset();
     setStatusText(remoteLoadingText);

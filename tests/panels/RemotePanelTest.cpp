@@ -188,20 +188,24 @@ TEST_P(SftpPanel, MovesRemoveOnlyWhatWasTransferred)
     server->write(QStringLiteral("quelle/r.txt"), "r");
     server->makeFolder(QStringLiteral("ziel2/quelle"));
     std::shared_ptr<CurlRemoteProvider> provider = RemotePanelProviders::make(server->profile, server->password);
-    RemoteTransfers::Callbacks callbacks;
-    callbacks.conflict = [&](const FileUrl&, const RemoteEntry&, const QString&) {
-        temp.write("lokal/neu.txt", "neu");
-        server->write(QStringLiteral("quelle/neu.txt"), "neu");
-        return RemoteTransfers::ConflictDecision{Action::replace, false};
+    // The question comes after the source was read and before anything is removed.
+    const auto meanwhile = [](std::function<void()> appear) {
+        RemoteTransfers::Callbacks callbacks;
+        callbacks.conflict = [appear](const FileUrl&, const RemoteEntry&, const QString&) {
+            appear();
+            return RemoteTransfers::ConflictDecision{Action::replace, false};
+        };
+        return callbacks;
     };
-    RemoteTransfers::upload(*provider, {folder}, server->folder + QStringLiteral("/ziel"), true, callbacks);
-    EXPECT_EQ(server->entries(QStringLiteral("ziel/lokal")),
-              (QStringList{QStringLiteral("alt.txt"), QStringLiteral("x.txt")}));
+    RemoteTransfers::upload(*provider, {folder}, server->folder + QStringLiteral("/ziel"), true,
+                            meanwhile([&] { temp.write("lokal/neu.txt", "neu"); }));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("neu.txt")});
+    EXPECT_EQ(server->read(QStringLiteral("ziel/lokal/alt.txt")), "alt");
 
     const FileUrl staging = temp.file("staging");
     RemoteTransfers::betweenServers(*provider, *provider, {server->folder + QStringLiteral("/quelle")},
-                                    server->folder + QStringLiteral("/ziel2"), true, staging, callbacks);
+                                    server->folder + QStringLiteral("/ziel2"), true, staging,
+                                    meanwhile([&] { server->write(QStringLiteral("quelle/neu.txt"), "neu"); }));
     EXPECT_EQ(server->entries(QStringLiteral("ziel2/quelle")), QStringList{QStringLiteral("r.txt")});
     EXPECT_EQ(server->entries(QStringLiteral("quelle")), QStringList{QStringLiteral("neu.txt")});
     EXPECT_FALSE(PanelPaths::exists(staging));
