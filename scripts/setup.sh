@@ -9,7 +9,7 @@ PACKAGES=(
   qtkeychain-qt6-dev libsecret-1-0 libssl-dev
   libgtest-dev libgmock-dev
   curl openssh-client zip unzip tar
-  openssh-server python3-pyftpdlib python3-openssl openssl
+  openssh-server python3-pyftpdlib python3-openssl openssl proftpd-core
   gnome-keyring dbus dbus-x11 libsecret-tools xvfb xauth fonts-dejavu-core
   iproute2 procps e2fsprogs
 )

@@ -5,6 +5,9 @@
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
 #include "commander/RemoteCommands.h"
+#include "commander/SearchCommands.h"
+#include "commander/SyncCommands.h"
+#include "commander/ViewerCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
 #include "platform/Terminal.h"
@@ -163,7 +166,7 @@ bool CommanderWindowController::performCustomCommand(const QString& command)
 void CommanderWindowController::viewSelection()
 {
     if (!RemoteCommands::openInstead(*m_active))
-        notAvailableYet();
+        ViewerCommands::of(*this).viewSelection();
 }
 
 void CommanderWindowController::editSelection()
@@ -303,13 +306,13 @@ void CommanderWindowController::extractZIP() { notAvailableYet(); }
 void CommanderWindowController::extractZIPHere() { notAvailableYet(); }
 void CommanderWindowController::extractTar() { notAvailableYet(); }
 void CommanderWindowController::extractTarHere() { notAvailableYet(); }
-void CommanderWindowController::searchFiles() { notAvailableYet(); }
-void CommanderWindowController::calculateChecksums() { notAvailableYet(); }
-void CommanderWindowController::multiRename() { notAvailableYet(); }
-void CommanderWindowController::showFileInfo() { notAvailableYet(); }
-void CommanderWindowController::comparePanels() { notAvailableYet(); }
-void CommanderWindowController::compareSelectedFiles() { notAvailableYet(); }
-void CommanderWindowController::previewSynchronization() { notAvailableYet(); }
+void CommanderWindowController::searchFiles() { SearchCommands::searchFiles(*this); }
+void CommanderWindowController::calculateChecksums() { SearchCommands::calculateChecksums(*this); }
+void CommanderWindowController::multiRename() { SearchCommands::multiRename(*this); }
+void CommanderWindowController::showFileInfo() { ViewerCommands::of(*this).showFileInfo(); }
+void CommanderWindowController::comparePanels() { ViewerCommands::of(*this).comparePanels(); }
+void CommanderWindowController::compareSelectedFiles() { ViewerCommands::of(*this).compareSelectedFiles(); }
+void CommanderWindowController::previewSynchronization() { SyncCommands::of(*this).previewSynchronization(); }
 void CommanderWindowController::showPreferences() { notAvailableYet(); }
 void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
 

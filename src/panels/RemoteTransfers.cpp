@@ -8,9 +8,10 @@
 #include "remote/RemoteTransportError.h"
 #include "remote/RemoteTree.h"
 
+#include <QFile>
 #include <QHash>
+#include <QThread>
 #include <cerrno>
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,12 +20,19 @@ namespace RemoteTransfers {
 namespace {
 
 using Action = FileOperationQueue::ConflictAction;
-constexpr int deepestFolder = 256;
 
+// Waits for a provider's operation; the user's cancel ends it within moments.
 template <typename T>
-T await(QFuture<T> future)
+T await(QFuture<T> future, const CancellationToken& token = {})
 {
+    while (!future.isFinished()) {
+        if (token.isCancelled())
+            future.cancel();
+        QThread::msleep(5);
+    }
     future.waitForFinished(); // throws the provider's error
+    if (future.isCanceled())
+        throw CancellationError();
     if constexpr (!std::is_void_v<T>)
         return future.result();
 }
@@ -38,134 +46,117 @@ void quietly(QFuture<void> future)
     }
 }
 
-struct LocalEntry {
-    QByteArray relative; // below the top entry; empty for the top entry itself
-    bool isDirectory = false;
+// Links a tree transfer left out end the whole job with their error, but only
+// after everything else is done.
+class LeftOut {
+public:
+    // Waits for a tree transfer; true when it ended with some links left out.
+    bool transfer(QFuture<void> future, const CancellationToken& token)
+    {
+        try {
+            RemoteTransfers::await(future, token);
+            return false;
+        } catch (const RemoteTransportError& error) {
+            if (error.kind() != RemoteTransportError::Kind::linksLeftOut)
+                throw;
+            if (!m_error)
+                m_error = error;
+            return true;
+        }
+    }
+    void rethrow() const
+    {
+        if (m_error)
+            throw *m_error;
+    }
+
+private:
+    std::optional<RemoteTransportError> m_error;
 };
 
-// What a local tree holds, parents before children; links are never entered
-// and never listed (they are not transferred either).
-void collect(const FileUrl& top, const QByteArray& relative, int depth, QList<LocalEntry>& entries)
+// Removes the local entries an upload logged, folders after their contents; a
+// folder that holds something new keeps it and stays.
+void removeUploaded(const RemoteTransferLog& log)
 {
-    const QByteArray path = relative.isEmpty() ? top.nativePath() : top.nativePath() + '/' + relative;
-    struct stat status {};
-    if (::lstat(path.constData(), &status) != 0)
-        throw SystemError(errno, path);
-    if (S_ISLNK(status.st_mode))
-        return;
-    entries.append({relative, S_ISDIR(status.st_mode)});
-    if (!S_ISDIR(status.st_mode))
-        return;
-    if (depth >= deepestFolder)
-        throw SystemError(ELOOP, path);
-    DIR* folder = ::opendir(path.constData());
-    if (!folder)
-        throw SystemError(errno, path);
-    QList<QByteArray> names;
-    while (const dirent* entry = ::readdir(folder)) {
-        const QByteArray name(entry->d_name);
-        if (name != "." && name != "..")
-            names.append(name);
-    }
-    ::closedir(folder);
-    for (const QByteArray& name : names)
-        collect(top, relative.isEmpty() ? name : relative + '/' + name, depth + 1, entries);
+    for (const QString& file : log.files)
+        if (::unlink(QFile::encodeName(file).constData()) != 0 && errno != ENOENT)
+            throw SystemError(errno, QFile::encodeName(file));
+    for (const QString& folder : log.folders)
+        if (::rmdir(QFile::encodeName(folder).constData()) != 0 && errno != ENOENT && errno != ENOTEMPTY
+            && errno != EEXIST)
+            throw SystemError(errno, QFile::encodeName(folder));
 }
 
-QList<LocalEntry> manifestOf(const FileUrl& top)
+// Removes on the server the entries of `log`, remote paths, folders after their contents.
+void removeDownloaded(CurlRemoteProvider& provider, const RemoteTransferLog& log, const CancellationToken& token)
 {
-    QList<LocalEntry> entries;
-    collect(top, {}, 0, entries);
-    return entries;
+    for (const QString& file : log.files)
+        await(provider.deleteEntry(file, false), token);
+    for (const QString& folder : log.folders)
+        quietly(provider.deleteEntry(folder, true)); // refused while something new is in it
 }
 
-// Removes the listed local entries, children first; a folder that holds
-// something new keeps it and stays.
-void removeLocal(const FileUrl& top, const QList<LocalEntry>& manifest)
+// The same log with `from` at the front of every path replaced by `to`.
+RemoteTransferLog rebased(const RemoteTransferLog& log, const QString& from, const QString& to)
 {
-    for (qsizetype i = manifest.size() - 1; i >= 0; --i) {
-        const LocalEntry& entry = manifest.at(i);
-        const QByteArray path = entry.relative.isEmpty() ? top.nativePath() : top.nativePath() + '/' + entry.relative;
-        const int result = entry.isDirectory ? ::rmdir(path.constData()) : ::unlink(path.constData());
-        if (result == 0 || errno == ENOENT || (entry.isDirectory && (errno == ENOTEMPTY || errno == EEXIST)))
-            continue;
-        throw SystemError(errno, path);
-    }
-}
-
-// Removes on the server what the local copy `top` holds of `remotePath`.
-void removeRemote(CurlRemoteProvider& provider, const QString& remotePath, const FileUrl& top,
-                  const CancellationToken& token)
-{
-    const QList<LocalEntry> arrived = manifestOf(top);
-    for (qsizetype i = arrived.size() - 1; i >= 0; --i) {
-        token.throwIfCancelled();
-        const LocalEntry& entry = arrived.at(i);
-        const QString path = entry.relative.isEmpty()
-            ? remotePath
-            : RemoteTree::childPath(remotePath, QString::fromUtf8(entry.relative));
-        if (!entry.isDirectory)
-            await(provider.deleteEntry(path, false));
-        else
-            quietly(provider.deleteEntry(path, true)); // refused while something new is in it
-    }
-}
-
-QString lastComponent(const QString& path)
-{
-    QString trimmed = path;
-    while (trimmed.size() > 1 && trimmed.endsWith(u'/'))
-        trimmed.chop(1);
-    return trimmed.mid(trimmed.lastIndexOf(u'/') + 1);
+    const auto rebase = [&](const QStringList& paths) {
+        QStringList result;
+        for (const QString& path : paths)
+            if (path == from || path.startsWith(from + u'/'))
+                result.append(to + path.mid(from.size()));
+        return result;
+    };
+    return {rebase(log.files), rebase(log.folders)};
 }
 
 // The entries of one target folder as far as this transfer knows them, and
 // the answer the user wants for every further conflict.
 class Uploader {
 public:
-    Uploader(CurlRemoteProvider& target, const QString& folder, const Callbacks& callbacks)
-        : m_target(target), m_folder(folder), m_callbacks(callbacks)
+    Uploader(CurlRemoteProvider& target, const QString& folder, const Callbacks& callbacks, LeftOut& leftOut)
+        : m_target(target), m_folder(folder), m_callbacks(callbacks), m_leftOut(leftOut)
     {
-        for (const RemoteEntry& entry : await(target.list(folder)))
+        for (const RemoteEntry& entry : await(target.list(folder), callbacks.token))
             m_listed.insert(entry.name, entry);
     }
 
-    // False when the entry stayed where it was (skipped by the user's answer).
-    bool put(const FileUrl& source, QString name)
+    // What went to the server; nothing when the entry stayed where it was.
+    std::optional<RemoteTransferLog> put(const FileUrl& source, QString name)
     {
         if (!source.hasExactText() || !RemoteTree::isPlainEntryName(name))
-            throw RemoteTransportError::invalidName();
+            throw RemoteTransportError::unusableName(source.nativeFileName());
         struct stat status {};
         if (::lstat(source.nativePath().constData(), &status) != 0)
             throw SystemError(errno, source.nativePath());
         const bool isDirectory = S_ISDIR(status.st_mode);
+        const QString target = RemoteTree::childPath(m_folder, name);
         const auto existing = m_listed.constFind(name);
+        std::optional<RemoteTransferLog> sent;
         if (existing == m_listed.cend()) {
-            putNew(source, RemoteTree::childPath(m_folder, name));
+            sent = putNew(source, target);
         } else {
-            const QString target = RemoteTree::childPath(m_folder, name);
             switch (decide(source, *existing, target)) {
             case Action::replaceIfNewer: // the server gives no date to compare with
             case Action::skip:
-                return false;
+                return std::nullopt;
             case Action::replaceIfSizeDiffers:
                 if (!isDirectory && !existing->isDirectory && existing->size == qint64(status.st_size))
-                    return false;
-                replace(source, isDirectory, *existing, target);
+                    return std::nullopt;
+                sent = replace(source, isDirectory, *existing, target);
                 break;
             case Action::replace:
-                replace(source, isDirectory, *existing, target);
+                sent = replace(source, isDirectory, *existing, target);
                 break;
             case Action::keepBoth:
                 name = RemoteLocation::freeName(name, QSet<QString>(m_listed.keyBegin(), m_listed.keyEnd()));
-                putNew(source, RemoteTree::childPath(m_folder, name));
+                sent = putNew(source, RemoteTree::childPath(m_folder, name));
                 break;
             case Action::cancel:
                 throw CancellationError();
             }
         }
         m_listed.insert(name, RemoteEntry{name, isDirectory, std::nullopt, {}});
-        return true;
+        return sent;
     }
 
 private:
@@ -180,58 +171,78 @@ private:
         return decision.action;
     }
 
-    // Sent under a temporary name, renamed once complete.
-    QString send(const FileUrl& source)
+    // Sent under a temporary name; nothing when nothing could be sent (a link).
+    std::optional<QString> send(const FileUrl& source, RemoteTransferLog& log)
     {
         const QString staged = RemoteTree::childPath(m_folder, RemoteLocation::temporaryName());
+        auto sentLog = std::make_shared<RemoteTransferLog>();
         try {
-            await(m_target.uploadTree(source, staged));
+            m_leftOut.transfer(m_target.uploadTree(source, staged, sentLog), m_callbacks.token);
         } catch (...) {
             quietly(m_target.deleteTree(staged));
             throw;
+        }
+        log = *sentLog;
+        if (log.files.isEmpty() && log.folders.isEmpty()) {
+            quietly(m_target.deleteTree(staged));
+            return std::nullopt;
         }
         return staged;
     }
 
-    void putNew(const FileUrl& source, const QString& target)
+    std::optional<RemoteTransferLog> putNew(const FileUrl& source, const QString& target)
     {
-        const QString staged = send(source);
+        RemoteTransferLog log;
+        const std::optional<QString> staged = send(source, log);
+        if (!staged)
+            return std::nullopt;
         try {
-            await(m_target.rename(staged, target));
+            await(m_target.rename(*staged, target));
         } catch (...) {
-            quietly(m_target.deleteTree(staged));
+            quietly(m_target.deleteTree(*staged));
             throw;
         }
+        return log;
     }
 
-    // Two folders merge, file by file; anything else gives way to the new entry.
-    void replace(const FileUrl& source, bool isDirectory, const RemoteEntry& existing, const QString& target)
+    // Two folders merge, each file put in place only once complete; anything
+    // else gives way to the new entry, which is set aside until then.
+    std::optional<RemoteTransferLog> replace(const FileUrl& source, bool isDirectory, const RemoteEntry& existing,
+                                             const QString& target)
     {
         if (isDirectory && existing.isDirectory) {
-            await(m_target.uploadTree(source, target));
-            return;
+            auto log = std::make_shared<RemoteTransferLog>();
+            m_leftOut.transfer(m_target.uploadTree(source, target, log,
+                                                   CurlRemoteProvider::UploadMode::throughTemporary),
+                               m_callbacks.token);
+            return *log;
         }
-        const QString staged = send(source);
+        RemoteTransferLog log;
+        const std::optional<QString> staged = send(source, log);
+        if (!staged)
+            return std::nullopt;
         const QString aside = RemoteTree::childPath(m_folder, RemoteLocation::temporaryName());
         try {
             await(m_target.rename(target, aside));
         } catch (...) {
-            quietly(m_target.deleteTree(staged));
+            quietly(m_target.deleteTree(*staged));
             throw;
         }
         try {
-            await(m_target.rename(staged, target));
+            await(m_target.rename(*staged, target));
         } catch (...) {
             quietly(m_target.rename(aside, target));
-            quietly(m_target.deleteTree(staged));
+            quietly(m_target.deleteTree(*staged));
             throw;
         }
         await(m_target.deleteTree(aside));
+        return log;
     }
 
     CurlRemoteProvider& m_target;
     QString m_folder;
     const Callbacks& m_callbacks;
+    LeftOut& m_leftOut;
     QHash<QString, RemoteEntry> m_listed;
     std::optional<Action> m_remembered;
 };
@@ -240,6 +251,17 @@ void report(const Callbacks& callbacks, Event::Kind kind, qsizetype index, qsize
 {
     if (callbacks.progress)
         callbacks.progress({kind, index, total, name});
+}
+
+QString plainName(const QString& remotePath)
+{
+    QString name = remotePath;
+    while (name.size() > 1 && name.endsWith(u'/'))
+        name.chop(1);
+    name = name.mid(name.lastIndexOf(u'/') + 1);
+    if (!RemoteTree::isPlainEntryName(name))
+        throw RemoteTransportError::unsafeEntryName(name);
+    return name;
 }
 
 // Removes a folder and everything in it when the scope ends, on every path.
@@ -269,54 +291,59 @@ private:
 void upload(CurlRemoteProvider& target, const QList<FileUrl>& sources, const QString& folder, bool moving,
             const Callbacks& callbacks)
 {
-    Uploader uploader(target, folder, callbacks);
+    LeftOut leftOut;
+    Uploader uploader(target, folder, callbacks, leftOut);
     for (qsizetype i = 0; i < sources.size(); ++i) {
         callbacks.token.throwIfCancelled();
         const FileUrl& source = sources.at(i);
         report(callbacks, Event::Kind::sending, i, sources.size(), source.fileName());
-        const QList<LocalEntry> manifest = moving ? manifestOf(source) : QList<LocalEntry>();
-        if (uploader.put(source, source.fileName()) && moving)
-            removeLocal(source, manifest);
+        const std::optional<RemoteTransferLog> sent = uploader.put(source, source.fileName());
+        if (sent && moving)
+            removeUploaded(*sent);
         report(callbacks, Event::Kind::done, i + 1, sources.size());
     }
+    leftOut.rethrow();
 }
 
 void download(CurlRemoteProvider& source, const QStringList& paths, const FileUrl& folder, bool moving,
               const Callbacks& callbacks)
 {
+    LeftOut leftOut;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         callbacks.token.throwIfCancelled();
-        const QString name = lastComponent(paths.at(i));
-        if (!RemoteTree::isPlainEntryName(name))
-            throw RemoteTransportError::unsafeEntryName(name);
+        const QString name = plainName(paths.at(i));
         report(callbacks, Event::Kind::fetching, i, paths.size(), name);
         const FileUrl local = FileSystemCore::uniqueDestination(folder.appending(name), folder);
-        await(source.downloadTree(paths.at(i), local));
+        auto arrived = std::make_shared<RemoteTransferLog>();
+        leftOut.transfer(source.downloadTree(paths.at(i), local, arrived), callbacks.token);
         if (moving)
-            removeRemote(source, paths.at(i), local, callbacks.token);
+            removeDownloaded(source, *arrived, callbacks.token);
         report(callbacks, Event::Kind::done, i + 1, paths.size());
     }
+    leftOut.rethrow();
 }
 
 void betweenServers(CurlRemoteProvider& source, CurlRemoteProvider& target, const QStringList& paths,
                     const QString& targetFolder, bool moving, const FileUrl& staging, const Callbacks& callbacks)
 {
     const StagingFolder stage(staging);
-    Uploader uploader(target, targetFolder, callbacks);
+    LeftOut leftOut;
+    Uploader uploader(target, targetFolder, callbacks, leftOut);
     for (qsizetype i = 0; i < paths.size(); ++i) {
         callbacks.token.throwIfCancelled();
-        const QString name = lastComponent(paths.at(i));
-        if (!RemoteTree::isPlainEntryName(name))
-            throw RemoteTransportError::unsafeEntryName(name);
+        const QString name = plainName(paths.at(i));
         const FileUrl copy = staging.appending(name);
         report(callbacks, Event::Kind::fetching, i, paths.size(), name);
-        await(source.downloadTree(paths.at(i), copy));
+        leftOut.transfer(source.downloadTree(paths.at(i), copy), callbacks.token);
         report(callbacks, Event::Kind::sending, i, paths.size(), name);
-        if (uploader.put(copy, name) && moving)
-            removeRemote(source, paths.at(i), copy, callbacks.token);
+        const std::optional<RemoteTransferLog> sent = uploader.put(copy, name);
+        // What reached the target, named by its place at the source.
+        if (sent && moving)
+            removeDownloaded(source, rebased(*sent, copy.path(), paths.at(i)), callbacks.token);
         FileRemover::remove(copy);
         report(callbacks, Event::Kind::done, i + 1, paths.size());
     }
+    leftOut.rethrow();
 }
 
 } // namespace RemoteTransfers

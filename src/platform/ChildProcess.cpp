@@ -237,7 +237,8 @@ void ChildProcess::start()
     m_standardError = error[0];
 }
 
-ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::optional<milliseconds> timeout)
+ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::optional<milliseconds> timeout,
+                                                 const ChildProcessLimits& limits)
 {
     start();
     SigpipeGuard sigpipeGuard;
@@ -248,9 +249,11 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
     bool killed = false;
 
     // Past the deadline: first ask the tool to end, then end it.
+    bool terminated = false;
     auto escalate = [&] {
-        if (!result.timedOut) {
-            result.timedOut = true;
+        if (!terminated) {
+            terminated = true;
+            result.timedOut = !result.stopped && !result.outputLimitReached;
             ::kill(m_pid, SIGTERM);
             deadline = Clock::now() + killDelay;
         } else {
@@ -259,10 +262,26 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
         }
     };
     auto millisecondsLeft = [&]() -> int {
+        const int stopPoll = limits.stopRequested ? 100 : 60'000;
         if (!deadline)
-            return -1;
+            return limits.stopRequested ? stopPoll : -1;
         const auto left = std::chrono::ceil<milliseconds>(*deadline - Clock::now()).count();
-        return int(std::clamp<long long>(left, 0, 60'000));
+        return int(std::clamp<long long>(left, 0, stopPoll));
+    };
+    // A stop or an exceeded limit ends the tool the way a time-out does.
+    auto endEarly = [&](bool& reason) {
+        if (reason || terminated)
+            return;
+        reason = true;
+        deadline = Clock::now();
+    };
+    auto checkLimits = [&] {
+        if (limits.stopRequested && limits.stopRequested())
+            endEarly(result.stopped);
+        if (limits.outputLimit >= 0 && result.standardOutput.size() > limits.outputLimit) {
+            endEarly(result.outputLimitReached);
+            closeDescriptor(m_standardOutput); // nothing more of it is kept
+        }
     };
 
     qsizetype written = 0;
@@ -274,6 +293,7 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
     // A killed tool may have left children behind that hold its pipes open:
     // reading stops with the kill instead of waiting for them.
     while (!killed && (m_standardInput >= 0 || m_standardOutput >= 0 || m_standardError >= 0)) {
+        checkLimits();
         const int wait = millisecondsLeft();
         if (wait == 0) {
             escalate();
@@ -316,8 +336,9 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
     // The output has ended, but the tool may still run: the deadline holds on.
     int status = 0;
     bool reaped = false;
-    if (!killed && deadline) {
+    if (!killed && (deadline || limits.stopRequested)) {
         while (!killed && !(reaped = reap(false, status))) {
+            checkLimits();
             const int wait = millisecondsLeft();
             if (wait == 0)
                 escalate();

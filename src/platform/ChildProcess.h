@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPair>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 
@@ -33,8 +34,19 @@ struct ChildProcessResult {
     int exitStatus = -1;       // the exit code; -1 after a signal or when the end is unknown
     int terminationSignal = 0; // the signal that ended the process; 0 when it exited
     bool timedOut = false;     // the hard time-out had to stop it
+    bool stopped = false;      // the owner asked it to stop (ChildProcessLimits)
+    bool outputLimitReached = false; // it printed more than the limit allowed
     QByteArray standardOutput;
     QByteArray standardError;
+};
+
+// Further reasons to end a running tool early, each handled like the hard
+// time-out (SIGTERM, then SIGKILL 0.5 s later).
+struct ChildProcessLimits {
+    // Asked at least every 100 ms; true ends the tool (a cancelled operation).
+    std::function<bool()> stopRequested;
+    // More standard output than this ends the tool; what was read is kept. -1: none.
+    qsizetype outputLimit = -1;
 };
 
 // The one way the program starts an external tool: an absolute path and an
@@ -64,7 +76,8 @@ public:
     // time-out, a tool still running when it passes gets SIGTERM and, 0.5 s later,
     // SIGKILL; the result then says `timedOut`.
     ChildProcessResult runToCompletion(const QByteArray& input = {},
-                                       std::optional<std::chrono::milliseconds> timeout = std::nullopt);
+                                       std::optional<std::chrono::milliseconds> timeout = std::nullopt,
+                                       const ChildProcessLimits& limits = {});
 
     // For a tool that keeps running while its owner talks to it (see
     // InteractiveProcess): the owner serves the pipes itself. Each end is -1 once

@@ -1,13 +1,11 @@
 #include "remote/CurlCommand.h"
 
+#include "remote/RemoteTransportError.h"
+
 #include <QUrl>
 #include <algorithm>
 
 namespace {
-
-// Characters a URL path component may carry unencoded besides letters, digits
-// and "-._~"; "/", "?", "#" and "%" are not among them.
-const QByteArray pathComponentExtras = QByteArrayLiteral("!$&'()*+,:;=@");
 
 QString quoted(QString value)
 {
@@ -30,17 +28,15 @@ QString urlHost(const QString& host)
 
 namespace CurlCommand {
 
-QList<QByteArray> arguments(const RemoteProfile& profile, const QList<QByteArray>& operationArguments)
+QList<QByteArray> arguments(const RemoteProfile& profile, const QList<QByteArray>& operationArguments, Limit limit)
 {
-    QList<QByteArray> result{"--silent",
-                             "--show-error",
-                             "--fail",
-                             "--connect-timeout",
-                             QByteArray::number(profile.timeout),
-                             "--max-time",
-                             QByteArray::number(std::max<qint64>(profile.timeout, 60)),
-                             "--config",
-                             "-"};
+    QList<QByteArray> result{"--silent", "--show-error", "--fail", "--globoff", "--connect-timeout",
+                             QByteArray::number(profile.timeout)};
+    if (limit == Limit::totalTime)
+        result += {"--max-time", QByteArray::number(std::max<qint64>(profile.timeout, 60))};
+    else
+        result += {"--speed-limit", "1", "--speed-time", QByteArray::number(std::max<qint64>(profile.timeout, 1))};
+    result += {"--config", "-"};
     if (profile.kind == RemoteProtocolKind::ftps)
         result.append("--ssl-reqd");
     if (!profile.passiveFTP)
@@ -58,19 +54,18 @@ QString remoteURL(const RemoteProfile& profile, const QString& path, bool direct
     QString absolute = path.startsWith(u'/') ? path : u'/' + path;
     QStringList components = absolute.split(u'/');
     for (QString& component : components)
-        component = QString::fromLatin1(QUrl::toPercentEncoding(component, pathComponentExtras));
+        component = QString::fromLatin1(QUrl::toPercentEncoding(component));
     QString encoded = components.join(u'/');
     if (directory && !encoded.endsWith(u'/'))
         encoded += u'/';
     return QStringLiteral("ftp://%1:%2%3").arg(urlHost(profile.host)).arg(profile.port).arg(encoded);
 }
 
-QString commandPath(const QString& path)
+const QString& commandPath(const QString& path)
 {
-    QString cleaned = path;
-    cleaned.remove(u'\r');
-    cleaned.remove(u'\n');
-    return cleaned;
+    if (path.contains(u'\r') || path.contains(u'\n') || path.contains(QChar(0)))
+        throw RemoteTransportError::unusableName(path.toUtf8());
+    return path;
 }
 
 } // namespace CurlCommand

@@ -5,6 +5,7 @@
 #include "remote/OpenSSHSFTPTransport.h"
 #include "remote/RemoteEntry.h"
 #include "remote/RemoteProfile.h"
+#include "remote/RemoteTree.h"
 
 #include <QFuture>
 #include <QThreadPool>
@@ -19,12 +20,19 @@
 // operation; SFTP profiles go to an OpenSSHSFTPTransport (one lasting sftp
 // process, the password from the keychain through the askpass mode).
 //
-// Destroying the provider waits for the running operation (curl ends at its
-// time limit at the latest); queued operations and the remaining steps of a
-// tree operation end with CancellationError.
+// Every operation can be cancelled through its future: a running curl or sftp
+// is ended within moments, a tree operation stops between commands, and the
+// future ends with CancellationError. Destroying the provider never blocks:
+// it cancels everything, and its worker finishes and is released off the
+// caller's thread.
 class CurlRemoteProvider {
 public:
     static constexpr const char* systemCurl = "/usr/bin/curl";
+
+    // How a tree upload treats a file of the same name on the server: `direct`
+    // writes over it as the transfer goes, `throughTemporary` sends each file
+    // under a ".brvk-" name beside it and puts it in place only when complete.
+    enum class UploadMode { direct, throughTemporary };
 
     // `curlPath` is the absolute path of the curl executable, `sftpTools` the
     // OpenSSH programs (tests substitute their own).
@@ -43,9 +51,19 @@ public:
     QFuture<bool> probeDirectory(const QString& path);
     QFuture<void> download(const QString& remotePath, const FileUrl& localFile);
     QFuture<void> upload(const FileUrl& localFile, const QString& remotePath);
-    QFuture<void> downloadTree(const QString& remotePath, const FileUrl& local);
-    QFuture<void> uploadTree(const FileUrl& local, const QString& remotePath);
+    // One file sent under a ".brvk-" name beside `remotePath` and put in its
+    // place, replacing what is there, only once complete; the temporary file is
+    // removed when anything fails.
+    QFuture<void> uploadReplacing(const FileUrl& localFile, const QString& remotePath);
+    // The tree rules of RemoteTree (links never entered, left out and named in
+    // a final error). `log`, when given, receives what was transferred, also
+    // when the operation fails; read it once the future has finished.
+    QFuture<void> downloadTree(const QString& remotePath, const FileUrl& local,
+                               std::shared_ptr<RemoteTransferLog> log = {});
+    QFuture<void> uploadTree(const FileUrl& local, const QString& remotePath,
+                             std::shared_ptr<RemoteTransferLog> log = {}, UploadMode mode = UploadMode::direct);
     QFuture<void> deleteTree(const QString& path);
+    // Refuses to replace an existing entry.
     QFuture<void> rename(const QString& path, const QString& newPath);
     QFuture<void> createDirectory(const QString& path);
     QFuture<void> deleteEntry(const QString& path, bool directory);
@@ -55,14 +73,10 @@ public:
     QFuture<void> disconnect();
 
 private:
-    RemoteTransport& transport();
-    CurlTransport& curl();
+    struct Core;
     template <typename T, typename Work>
     QFuture<T> submit(Work work);
 
     RemoteProfile m_profile;
-    std::unique_ptr<CurlTransport> m_curl; // FTP and FTPS
-    std::unique_ptr<OpenSSHSFTPTransport> m_sftp; // SFTP
-    std::atomic_bool m_closing{false};
-    QThreadPool m_pool;
+    std::shared_ptr<Core> m_core;
 };

@@ -34,11 +34,14 @@ std::optional<RemoteEntry> parseLine(QStringView line)
     const QChar type = fields[0].front();
     if (type != u'd' && type != u'-' && type != u'l')
         return std::nullopt;
-    if (name.isEmpty() || name == u"." || name == u"..")
-        return std::nullopt;
-
     RemoteEntry entry;
-    entry.name = name.toString();
+    entry.isLink = type == u'l';
+    // Servers show a link as "name -> target"; the target is no part of the name.
+    const qsizetype arrow = entry.isLink ? name.indexOf(u" -> ") : -1;
+    const QStringView ownName = arrow > 0 ? name.first(arrow) : name;
+    if (ownName.isEmpty() || ownName == u"." || ownName == u"..")
+        return std::nullopt;
+    entry.name = ownName.toString();
     entry.isDirectory = type == u'd';
     bool ok = false;
     const qint64 size = fields[4].toLongLong(&ok, 10);
@@ -70,7 +73,7 @@ QList<RemoteEntry> parseNamesOnly(const QString& listing)
     QList<RemoteEntry> entries;
     for (const QString& name : splitNonEmptyLines(listing))
         if (name != u"." && name != u"..")
-            entries.append(RemoteEntry{name, false, std::nullopt, QString()});
+            entries.append(RemoteEntry{name, false, std::nullopt, QString(), false, false});
     return entries;
 }
 

@@ -7,8 +7,13 @@
 // Reads the Unix "ls -l" style output of an FTP LIST command.
 namespace FtpListing {
 
+// No folder a person keeps has more; a server that sends more is broken or hostile.
+constexpr qsizetype maximumBytes = 64 * 1024 * 1024;
+constexpr qsizetype maximumEntries = 1'000'000;
+
 // Entries of the listing, folders first, then names in natural order (stable).
 // Lines that are not entries (the block total, "." and "..", other formats) are skipped.
+// A link is listed as "name -> target": its name is what stands before the arrow.
 QList<RemoteEntry> parse(const QString& listing);
 
 // A names-only listing (NLST): one entry per line, "." and ".." left out, in the

@@ -2,9 +2,11 @@
 
 #include "platform/SystemError.h"
 #include "platform/TemporaryDirectory.h"
+#include "remote/FtpListing.h"
 #include "remote/PartialDownload.h"
 #include "remote/RemoteDiagnostics.h"
 #include "remote/SftpCommand.h"
+#include "remote/RemoteTransportError.h"
 #include "remote/SftpTransportError.h"
 
 #include <QCoreApplication>
@@ -140,7 +142,8 @@ QString OpenSSHSFTPTransport::batch(const QByteArray& commands, milliseconds ext
     SFTPDiagnostics::shared().record(QStringLiteral("Aktion gestartet: ") + QString::fromUtf8(firstWord(commands)));
     SftpSession::Answer answer;
     try {
-        answer = running.exchange(commands, SftpCommand::commandWait(m_profile.timeout) + extraWait, progress);
+        answer =
+            running.exchange(commands, SftpCommand::commandWait(m_profile.timeout) + extraWait, progress, m_stop);
     } catch (...) {
         m_session.reset();
         throw;
@@ -150,10 +153,35 @@ QString OpenSSHSFTPTransport::batch(const QByteArray& commands, milliseconds ext
     return answer.output;
 }
 
+QString OpenSSHSFTPTransport::listing(const QString& path, const char* options)
+{
+    const QByteArray command = "ls " + QByteArray(options) + ' ' + SftpCommand::remoteArgument(path) + '\n';
+    try {
+        return batch(command);
+    } catch (const RemoteTransportError& error) {
+        if (error.kind() == RemoteTransportError::Kind::listingTooLarge)
+            throw RemoteTransportError::listingTooLarge(path);
+        throw;
+    }
+}
+
 QList<RemoteEntry> OpenSSHSFTPTransport::list(const QString& path)
 {
-    const QByteArray argument = SftpCommand::remoteArgument(path);
-    return SftpCommand::parseListing(batch("ls -la " + argument + '\n'), path);
+    QList<RemoteEntry> entries = SftpCommand::parseListing(listing(path, "-la"), path);
+    if (entries.size() > FtpListing::maximumEntries)
+        throw RemoteTransportError::listingTooLarge(path);
+    return entries;
+}
+
+QList<RemoteEntry> OpenSSHSFTPTransport::listExactly(const QString& path)
+{
+    const QString forward = listing(path, "-la");
+    if (!SftpCommand::listingIsExact(forward, listing(path, "-lar")))
+        throw RemoteTransportError::unreadableNames(path);
+    QList<RemoteEntry> entries = SftpCommand::parseListing(forward, path);
+    if (entries.size() > FtpListing::maximumEntries)
+        throw RemoteTransportError::listingTooLarge(path);
+    return entries;
 }
 
 bool OpenSSHSFTPTransport::probeDirectory(const QString& path)
@@ -161,6 +189,8 @@ bool OpenSSHSFTPTransport::probeDirectory(const QString& path)
     try {
         batch("cd " + SftpCommand::remoteArgument(path) + "\npwd\n");
         return true;
+    } catch (const CancellationError&) {
+        throw;
     } catch (const BrenvikError&) {
         return false;
     }
@@ -188,6 +218,12 @@ void OpenSSHSFTPTransport::rename(const QString& path, const QString& newPath)
     // The protocol's plain rename fails on an existing target; sftp's default
     // (the POSIX extension) would silently replace it.
     batch("rename -l " + SftpCommand::remoteArgument(path) + ' ' + SftpCommand::remoteArgument(newPath) + '\n');
+}
+
+void OpenSSHSFTPTransport::replace(const QString& path, const QString& newPath)
+{
+    // sftp's default rename (the POSIX extension) replaces the target at once.
+    batch("rename " + SftpCommand::remoteArgument(path) + ' ' + SftpCommand::remoteArgument(newPath) + '\n');
 }
 
 void OpenSSHSFTPTransport::createDirectory(const QString& path)

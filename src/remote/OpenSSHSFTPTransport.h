@@ -49,6 +49,9 @@ public:
     const RemoteProfile& profile() const { return m_profile; }
 
     QList<RemoteEntry> list(const QString& path) override;
+    // Two listings, by name and in reverse, that must mirror each other
+    // (SftpCommand::listingIsExact).
+    QList<RemoteEntry> listExactly(const QString& path) override;
     bool probeDirectory(const QString& path) override;
     // Written beside the destination under a ".brvk-" name and moved into place
     // when complete: a failed transfer leaves an existing file as it was.
@@ -56,6 +59,7 @@ public:
     void upload(const FileUrl& localFile, const QString& remotePath) override;
     // Refuses to replace an existing entry (sftp's own rename would).
     void rename(const QString& path, const QString& newPath) override;
+    void replace(const QString& path, const QString& newPath) override;
     void createDirectory(const QString& path) override;
     void deleteEntry(const QString& path, bool directory) override;
     void disconnect() override;
@@ -69,6 +73,7 @@ private:
     // standard output. Throws SFTPTransportError::command with sftp's error output.
     QString batch(const QByteArray& commands, std::chrono::milliseconds extraWait = {},
                   const std::function<qint64()>& progress = {});
+    QString listing(const QString& path, const char* options);
     const QByteArray& knownHosts();
     SftpSession& session();
 

@@ -5,6 +5,7 @@
 #include "remote/RemoteTree.h"
 #include "remote/SftpTransportError.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <cstdlib>
 
@@ -136,9 +137,6 @@ ChildProcess::Environment sessionEnvironment(const RemoteProfile& profile, const
         {"SSH_ASKPASS_REQUIRE", "force"},
         {"DISPLAY", "Brenvik:0"},
         {"BRVK_SFTP_ASKPASS_PROFILE", canonicalUuidText(profile.id).toUtf8()},
-        // The marker commands are shell lines; a login shell of the csh family
-        // would read "echo M >&2" as writing a file named "2".
-        {"SHELL", "/bin/sh"},
     };
     const QByteArray locale = inheritedCharacterLocale.toLower();
     if (!locale.contains("utf-8") && !locale.contains("utf8"))
@@ -158,7 +156,11 @@ QByteArray inheritedCharacterLocale()
 
 QByteArray markerCommand(const QByteArray& marker)
 {
-    return "!echo " + marker + "; echo " + marker + " >&2\n";
+    // A local change of folder that always fails (a file is no folder): sftp
+    // echoes the line on its standard output when it reads it and names the
+    // path in an error on its standard error, so both streams are closed
+    // without a shell or a round trip to the server.
+    return "lcd /dev/null/" + marker + '\n';
 }
 
 QString answerLines(const QString& text, const QByteArray& marker)
@@ -202,6 +204,27 @@ QList<RemoteEntry> parseListing(const QString& answer, const QString& listedPath
     }
     FtpListing::sortEntries(entries);
     return entries;
+}
+
+} // namespace SftpCommand
+
+namespace SftpCommand {
+
+bool listingIsExact(const QString& forward, const QString& reversed)
+{
+    const QStringList lines = splitNonEmptyLines(forward);
+    QStringList backwards = splitNonEmptyLines(reversed);
+    std::reverse(backwards.begin(), backwards.end());
+    if (lines != backwards)
+        return false;
+    static const QRegularExpression escape(QStringLiteral("\\\\[0-7]{3}"));
+    for (const QString& line : lines) {
+        const bool dotEntry = line.endsWith(u" .") || line.endsWith(u" ..") || line.endsWith(u"/.")
+                              || line.endsWith(u"/..");
+        if (line.contains(escape) || (!dotEntry && FtpListing::parse(line).isEmpty()))
+            return false;
+    }
+    return true;
 }
 
 } // namespace SftpCommand

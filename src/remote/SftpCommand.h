@@ -43,15 +43,15 @@ std::chrono::seconds commandWait(qint64 operationTimeout);
 QList<QByteArray> sessionArguments(const RemoteProfile& profile, const QByteArray& knownHostsPath);
 
 // The additions to the inherited environment: this program as askpass program
-// for the profile, a POSIX shell for the marker commands, and a UTF-8 locale
+// for the profile and a UTF-8 locale
 // when `inheritedCharacterLocale` is none (so non-ASCII names are not escaped).
 ChildProcess::Environment sessionEnvironment(const RemoteProfile& profile, const QByteArray& askpassProgram,
                                              const QByteArray& inheritedCharacterLocale);
 // LC_ALL, else LC_CTYPE, else LANG of this process.
 QByteArray inheritedCharacterLocale();
 
-// The line that makes the shell print `marker` on sftp's standard output and
-// error once every command before it has finished.
+// The line that makes sftp print `marker` on its standard output and error
+// once every command before it has finished.
 QByteArray markerCommand(const QByteArray& marker);
 
 // The lines of one command's answer without sftp's echo of the commands and
@@ -69,5 +69,14 @@ QString safeServerMessage(const QString& text);
 // names. Only plain names are entries: a line that names anything else (a
 // path, "..") — which only a forged line can — is no entry of this folder.
 QList<RemoteEntry> parseListing(const QString& answer, const QString& listedPath);
+
+// Whether the answers of "ls -la" and "ls -lar" for one folder show every name
+// exactly. sftp prints a line feed in a name as it is, so the rest of the name
+// reads as a line of its own that may forge an entry; it stays behind its
+// entry's line in either order, so the two answers are then not each other's
+// reverse. sftp prints other control characters and invalid UTF-8 as "\ooo"
+// but a backslash as it is, so a name showing "\" and three octal digits
+// cannot be read back either.
+bool listingIsExact(const QString& forward, const QString& reversed);
 
 } // namespace SftpCommand

@@ -29,6 +29,12 @@ bool SFTPPromptBuffer::didClose() const
     return m_closed;
 }
 
+qsizetype SFTPPromptBuffer::size() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_bytes.size();
+}
+
 quint64 SFTPPromptBuffer::generation() const
 {
     std::lock_guard lock(m_mutex);
@@ -42,23 +48,20 @@ std::optional<QString> SFTPPromptBuffer::take(const QByteArray& marker)
         m_searchedMarker = marker;
         m_searchFrom = 0;
     }
-    for (qsizetype at = m_bytes.indexOf(marker, m_searchFrom); at >= 0; at = m_bytes.indexOf(marker, at + 1)) {
-        const qsizetype end = at + marker.size();
-        const bool startsLine = at == 0 || m_bytes[at - 1] == '\n';
-        if (!startsLine || end >= m_bytes.size() || (m_bytes[end] != '\n' && m_bytes[end] != '\r'))
-            continue;
-        qsizetype cut = end;
-        if (m_bytes[cut] == '\r' && cut + 1 < m_bytes.size() && m_bytes[cut + 1] == '\n')
-            ++cut;
-        ++cut;
-        const QString text = QString::fromUtf8(m_bytes.constData(), end);
-        m_bytes.remove(0, cut);
-        m_searchFrom = 0;
-        return text;
+    const qsizetype at = m_bytes.indexOf(marker, m_searchFrom);
+    if (at < 0) {
+        // A marker may still be arriving: search its possible start again.
+        m_searchFrom = std::max<qsizetype>(0, m_bytes.size() - marker.size());
+        return std::nullopt;
     }
-    // A marker line may still be arriving: search its possible start again.
-    m_searchFrom = std::max<qsizetype>(0, m_bytes.size() - marker.size() - 2);
-    return std::nullopt;
+    m_searchFrom = at;
+    const qsizetype lineEnd = m_bytes.indexOf('\n', at + marker.size());
+    if (lineEnd < 0)
+        return std::nullopt;
+    const QString text = QString::fromUtf8(m_bytes.constData(), lineEnd + 1);
+    m_bytes.remove(0, lineEnd + 1);
+    m_searchFrom = 0;
+    return text;
 }
 
 QString SFTPPromptBuffer::tail(qsizetype limit) const

@@ -21,11 +21,13 @@ public:
     void close();
     bool didClose() const;
     quint64 generation() const;
+    // Bytes held (not yet taken).
+    qsizetype size() const;
 
-    // When a line consisting of exactly `marker` has arrived: removes everything
-    // up to and including that line and returns it as text (invalid UTF-8
-    // replaced). The marker elsewhere in a line — a listed name, sftp's echo of
-    // the command that prints it — does not count.
+    // When a whole line holding `marker` has arrived: removes everything up to
+    // and including that line and returns it as text (invalid UTF-8 replaced).
+    // The marker is a fresh secret of this program that no server ever sees, so
+    // it cannot stand in a server's answer.
     std::optional<QString> take(const QByteArray& marker);
     // The last `limit` characters, as text; nothing is removed.
     QString tail(qsizetype limit) const;

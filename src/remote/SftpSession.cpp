@@ -1,6 +1,8 @@
 #include "remote/SftpSession.h"
 
+#include "remote/FtpListing.h"
 #include "remote/RemoteDiagnostics.h"
+#include "remote/RemoteTransportError.h"
 #include "remote/SftpCommand.h"
 #include "remote/SftpTransportError.h"
 
@@ -10,7 +12,8 @@ namespace {
 
 using std::chrono::milliseconds;
 
-constexpr milliseconds pollInterval{200};
+// How soon a stop is noticed; data wakes the wait at once.
+constexpr milliseconds pollInterval{100};
 // sftp leaves on its own within moments once its input ends.
 constexpr milliseconds stopGrace{1000};
 // After sftp ended, its last words may still be in the pipe.
@@ -52,19 +55,20 @@ void SftpSession::start(milliseconds readyWait)
 }
 
 SftpSession::Answer SftpSession::exchange(const QByteArray& commands, milliseconds wait,
-                                          const std::function<qint64()>& progress)
+                                          const std::function<qint64()>& progress, const CancellationToken& stop)
 {
     const QByteArray marker = freshMarker(commands.isEmpty() ? "READY" : "DONE");
     Clock::time_point deadline = Clock::now() + wait;
     // A failed write means sftp has ended; waiting tells how and why.
     m_process.write(commands + SftpCommand::markerCommand(marker), wait);
-    const QString output = awaitMarker(*m_output, marker, wait, deadline, progress);
-    const QString errors = awaitMarker(*m_errors, marker, wait, deadline, progress);
+    const QString output = awaitMarker(*m_output, marker, wait, deadline, progress, stop);
+    const QString errors = awaitMarker(*m_errors, marker, wait, deadline, progress, stop);
     return {SftpCommand::answerLines(output, marker), SftpCommand::answerLines(errors, marker)};
 }
 
 QString SftpSession::awaitMarker(SFTPPromptBuffer& buffer, const QByteArray& marker, milliseconds wait,
-                                 Clock::time_point& deadline, const std::function<qint64()>& progress)
+                                 Clock::time_point& deadline, const std::function<qint64()>& progress,
+                                 const CancellationToken& stop)
 {
     std::optional<qint64> lastProgress = progress ? std::optional(progress()) : std::nullopt;
     for (;;) {
@@ -73,6 +77,14 @@ QString SftpSession::awaitMarker(SFTPPromptBuffer& buffer, const QByteArray& mar
             return *text;
         if (buffer.didClose() || !m_process.isRunning())
             failClosed();
+        if (stop.isCancelled()) {
+            this->stop();
+            throw CancellationError();
+        }
+        if (buffer.size() > FtpListing::maximumBytes) {
+            this->stop();
+            throw RemoteTransportError::listingTooLarge(QString());
+        }
         const Clock::time_point now = Clock::now();
         if (now >= deadline) {
             if (!progress || progress() == lastProgress)

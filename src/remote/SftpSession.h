@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CancellationToken.h"
 #include "platform/InteractiveProcess.h"
 #include "remote/SftpPromptBuffer.h"
 
@@ -40,16 +41,19 @@ public:
 
     // `commands` are complete lines. The wait is reset whenever `progress`
     // (when given) reports a new value, so a transfer that keeps moving is never
-    // cut off.
+    // cut off. When `stop` says so, sftp is ended and CancellationError thrown;
+    // an answer longer than a listing may be (FtpListing::maximumBytes) ends it
+    // with RemoteTransportError::listingTooLarge.
     Answer exchange(const QByteArray& commands, std::chrono::milliseconds wait,
-                    const std::function<qint64()>& progress = {});
+                    const std::function<qint64()>& progress = {}, const CancellationToken& stop = {});
 
     // Ends sftp (its input closed first, so it can leave on its own).
     void stop();
 
 private:
     QString awaitMarker(SFTPPromptBuffer& buffer, const QByteArray& marker, std::chrono::milliseconds wait,
-                        Clock::time_point& deadline, const std::function<qint64()>& progress);
+                        Clock::time_point& deadline, const std::function<qint64()>& progress,
+                        const CancellationToken& stop);
     [[noreturn]] void failClosed();
     [[noreturn]] void failTimeout();
     void recordEnd(const ChildExit& end);

@@ -180,33 +180,33 @@ TEST_P(SftpPanel, OnlyTheListingLastAskedForIsShown)
     EXPECT_EQ(names(*remote), QStringList{QStringLiteral("2.txt")});
 }
 
-// What appears at the source while an entry travels is no part of the move.
+// A move removes what arrived, not what stayed behind or appeared meanwhile.
 TEST_P(SftpPanel, MovesRemoveOnlyWhatWasTransferred)
 {
     const FileUrl folder = temp.write("lokal/alt.txt", "alt").parent();
-    server->write(QStringLiteral("ziel/lokal/x.txt"), "x");
-    server->write(QStringLiteral("quelle/r.txt"), "r");
-    server->makeFolder(QStringLiteral("ziel2/quelle"));
-    std::shared_ptr<CurlRemoteProvider> provider = RemotePanelProviders::make(server->profile, server->password);
-    // The question comes after the source was read and before anything is removed.
-    const auto meanwhile = [](std::function<void()> appear) {
-        RemoteTransfers::Callbacks callbacks;
-        callbacks.conflict = [appear](const FileUrl&, const RemoteEntry&, const QString&) {
-            appear();
-            return RemoteTransfers::ConflictDecision{Action::replace, false};
-        };
-        return callbacks;
-    };
-    RemoteTransfers::upload(*provider, {folder}, server->folder + QStringLiteral("/ziel"), true,
-                            meanwhile([&] { temp.write("lokal/neu.txt", "neu"); }));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("neu.txt")});
-    EXPECT_EQ(server->read(QStringLiteral("ziel/lokal/alt.txt")), "alt");
+    ASSERT_EQ(::symlink("/etc/hostname", temp.file("lokal/verweis").nativePath().constData()), 0);
+    openRemoteAndWait(*remote, *server, server->folder);
+    interaction.answerAlert(0);
+    remote->uploadLocalFiles({folder}, true);
+    waitForRemoteWork(*remote);
+    ASSERT_EQ(interaction.alerts().size(), 1) << "the link left out is named";
+    EXPECT_EQ(server->entries(QStringLiteral("lokal")), QStringList{QStringLiteral("alt.txt")});
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              QStringList{QStringLiteral("verweis")});
 
+    server->write(QStringLiteral("quelle/r.txt"), "r");
+    server->makeFolder(QStringLiteral("ziel/quelle"));
+    std::shared_ptr<CurlRemoteProvider> provider = RemotePanelProviders::make(server->profile, server->password);
+    RemoteTransfers::Callbacks callbacks;
+    // The question comes after the source was read and before anything is removed.
+    callbacks.conflict = [&](const FileUrl&, const RemoteEntry&, const QString&) {
+        server->write(QStringLiteral("quelle/neu.txt"), "neu");
+        return RemoteTransfers::ConflictDecision{Action::replace, false};
+    };
     const FileUrl staging = temp.file("staging");
     RemoteTransfers::betweenServers(*provider, *provider, {server->folder + QStringLiteral("/quelle")},
-                                    server->folder + QStringLiteral("/ziel2"), true, staging,
-                                    meanwhile([&] { server->write(QStringLiteral("quelle/neu.txt"), "neu"); }));
-    EXPECT_EQ(server->entries(QStringLiteral("ziel2/quelle")), QStringList{QStringLiteral("r.txt")});
+                                    server->folder + QStringLiteral("/ziel"), true, staging, callbacks);
+    EXPECT_EQ(server->entries(QStringLiteral("ziel/quelle")), QStringList{QStringLiteral("r.txt")});
     EXPECT_EQ(server->entries(QStringLiteral("quelle")), QStringList{QStringLiteral("neu.txt")});
     EXPECT_FALSE(PanelPaths::exists(staging));
 }

@@ -39,22 +39,6 @@ TEST(FTPDiagnostics, SummaryIsCurlsLastErrorLineOrPointsAtTheLog)
         EXPECT_EQ(diagnostics.failureSummary(c.error, c.status), c.expected) << c.error.toStdString();
 }
 
-TEST(FTPDiagnostics, LogLivesInTheStateFolderAndIsCreatedOnUse)
-{
-    EXPECT_EQ(FTPDiagnostics::shared().path(),
-              qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/Brenvik/Logs/FTP-Diagnose.log"));
-    EXPECT_EQ(SFTPDiagnostics::shared().path(),
-              qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/Brenvik/Logs/SFTP-Diagnose.log"));
-    EXPECT_TRUE(QFileInfo(FTPDiagnostics::shared().path()).dir().exists());
-
-    const QByteArray state = qgetenv("XDG_STATE_HOME");
-    qputenv("XDG_STATE_HOME", "relativ/state"); // ignored, as the XDG rules say
-    EXPECT_EQ(brenvikLogFolder(), qEnvironmentVariable("HOME") + QStringLiteral("/.local/state/Brenvik/Logs"));
-    qunsetenv("XDG_STATE_HOME");
-    EXPECT_EQ(brenvikLogFolder(), qEnvironmentVariable("HOME") + QStringLiteral("/.local/state/Brenvik/Logs"));
-    qputenv("XDG_STATE_HOME", state);
-}
-
 TEST(RemoteDiagnostics, RecordsTimeStampedLinesAndRecreatesItsFolder)
 {
     TempFolder folder;

@@ -80,8 +80,9 @@ protected:
             future.waitForFinished();
             ADD_FAILURE() << "nicht abgelehnt";
         } catch (const RemoteTransportError& error) {
-            EXPECT_EQ(error.kind(), RemoteTransportError::Kind::unsafeEntryName) << error.what();
-            EXPECT_TRUE(error.description().startsWith(QStringLiteral("Der Server meldet den unzulässigen Namen „")))
+            // A names-only listing is refused for not telling links from folders.
+            EXPECT_TRUE(error.kind() == RemoteTransportError::Kind::unsafeEntryName
+                        || error.kind() == RemoteTransportError::Kind::untypedListing)
                 << error.what();
         }
     }
@@ -115,6 +116,29 @@ INSTANTIATE_TEST_SUITE_P(Listings, CurlHostileListingTest, ::testing::ValuesIn(h
                              std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
                              return name;
                          });
+
+TEST(CurlCraftedListing, EndlessListingsEndWithAClearErrorLargeOnesStillList)
+{
+    const auto server = FtpServers::crafted();
+    if (!server)
+        GTEST_SKIP() << FtpServers::missingMessage;
+    const QString base = QStringLiteral("/") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString root = QString::fromUtf8(server->root) + base;
+    ASSERT_TRUE(QDir().mkpath(root + "/gross") && QDir().mkpath(root + "/endlos"));
+    QByteArray large;
+    for (int i = 0; i < 100'000; ++i)
+        large += fileLine("datei-" + QByteArray::number(i));
+    put(root + "/gross/.crafted-list", large);
+    put(root + "/endlos/.crafted-list", QByteArray(1'000'100, '\n'));
+    CurlRemoteProvider provider(server->profile(RemoteProtocolKind::ftp), server->password);
+    EXPECT_EQ(provider.list(base + "/gross").result().size(), 100'000);
+    try {
+        provider.list(base + "/endlos").waitForFinished();
+        ADD_FAILURE() << "kein Fehler";
+    } catch (const RemoteTransportError& error) {
+        EXPECT_EQ(error.kind(), RemoteTransportError::Kind::listingTooLarge);
+    }
+}
 
 TEST(CurlCraftedListing, DotEntriesInAListingAreSkippedNotFollowed)
 {

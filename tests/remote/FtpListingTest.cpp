@@ -12,13 +12,16 @@ TEST(FtpListing, ReadsUnixListingsWithNamesIntact)
         "drwxr-xr-x 2 owner group 4096 Aug 12 08:00 ..\r\n"
         "-rw-r--r-- 1 owner group 34 Aug 12 08:01 test.txt\r\n"
         "drwxr-xr-x 2 owner group 4096 Aug 12 08:00 Ordner mit Leerzeichen\r\n"
-        "lrwxrwxrwx 1 owner group 7 Jan  3  2023 link -> ziel\r\n"
+        "lrwxrwxrwx 1 owner group 7 Jan  3  2023 link -> ../weit/weg\r\n"
+        "lrwxrwxrwx 1 owner group 7 Jan  3  2023 .. -> /\r\n"
         "-rw-r--r--   1 owner   group   12 Aug 12 08:01  zwei  Leer\r\n"));
     ASSERT_EQ(entries.size(), 4);
     EXPECT_EQ(entries[0], (RemoteEntry{"Ordner mit Leerzeichen", true, 4096, "Aug 12 08:00"}));
     // Two blanks before the name: the name keeps one of them (and sorts first).
     EXPECT_EQ(entries[1], (RemoteEntry{" zwei  Leer", false, 12, "Aug 12 08:01"}));
-    EXPECT_EQ(entries[2], (RemoteEntry{"link -> ziel", false, 7, "Jan 3 2023"}));
+    // A link's target is no part of its name; it is neither a folder nor
+    // a plain file.
+    EXPECT_EQ(entries[2], (RemoteEntry{"link", false, 7, "Jan 3 2023", true}));
     EXPECT_EQ(entries[3], (RemoteEntry{"test.txt", false, 34, "Aug 12 08:01"}));
 }
 
@@ -49,6 +52,18 @@ TEST(FtpListing, FoldersFirstThenNaturalOrderStable)
     for (const RemoteEntry& entry : entries)
         names.append(entry.name);
     EXPECT_EQ(names, (QStringList{"A", "b", "File2", "file2", "file10"}));
+}
+
+TEST(FtpListing, NamesOnlyListingKeepsServerOrderAndKnowsNoTypes)
+{
+    const QList<RemoteEntry> entries =
+        FtpListing::parseNamesOnly(QStringLiteral("zeta\r\n.\r\n..\r\nAlpha mit  Leerzeichen\r\n\r\n.versteckt\n"));
+    QStringList names;
+    for (const RemoteEntry& entry : entries) {
+        names.append(entry.name);
+        EXPECT_FALSE(entry.typeKnown);
+    }
+    EXPECT_EQ(names, (QStringList{"zeta", "Alpha mit  Leerzeichen", ".versteckt"}));
 }
 
 } // namespace

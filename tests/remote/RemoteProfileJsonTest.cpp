@@ -40,23 +40,6 @@ std::optional<QList<RemoteProfile>> decodeObject(const QJsonObject& object)
 
 } // namespace
 
-TEST(RemoteProtocolKind, RawValuesDefaultPortsAndPopUpOrder)
-{
-    const QList<RemoteProtocolKind> expected{RemoteProtocolKind::sftp, RemoteProtocolKind::ftps,
-                                             RemoteProtocolKind::ftp};
-    EXPECT_EQ(allRemoteProtocolKinds(), expected);
-    EXPECT_EQ(rawValue(RemoteProtocolKind::sftp), QStringLiteral("SFTP"));
-    EXPECT_EQ(rawValue(RemoteProtocolKind::ftps), QStringLiteral("FTPS"));
-    EXPECT_EQ(rawValue(RemoteProtocolKind::ftp), QStringLiteral("FTP (unverschlüsselt)"));
-    EXPECT_EQ(defaultPort(RemoteProtocolKind::sftp), 22);
-    EXPECT_EQ(defaultPort(RemoteProtocolKind::ftps), 21);
-    EXPECT_EQ(defaultPort(RemoteProtocolKind::ftp), 21);
-    for (const RemoteProtocolKind kind : expected)
-        EXPECT_EQ(remoteProtocolKindFromRawValue(rawValue(kind)), kind);
-    for (const char* text : {"sftp", "FTP", "FTP (Unverschlüsselt)", " SFTP", ""})
-        EXPECT_EQ(remoteProtocolKindFromRawValue(QString::fromUtf8(text)), std::nullopt) << text;
-}
-
 TEST(RemoteProfile, CanonicalUuidTextIsUpperCaseAndParsingAcceptsOnlyThatShape)
 {
     const QUuid id = QUuid::fromString(QStringLiteral("{3f2504e0-4f89-41d3-9a0c-0305e82c3301}"));
@@ -90,16 +73,6 @@ TEST(RemoteProfileJson, ObjectsHoldExactlyTheTabledKeysPrettyFormInAlphabeticalO
     const QStringList keys{"expectedHostKey", "host", "id",         "identityFile", "initialPath", "keepAlive",
                            "kind",            "name", "passiveFTP", "port",         "timeout",     "username"};
     EXPECT_EQ(QJsonDocument::fromJson(pretty).array().first().toObject().keys(), keys);
-    qsizetype previous = -1;
-    for (const QString& key : keys) {
-        const qsizetype at = pretty.indexOf('"' + key.toUtf8() + '"');
-        EXPECT_GT(at, previous) << key.toStdString();
-        previous = at;
-    }
-    const QJsonObject object = sampleObject();
-    EXPECT_EQ(object.value(QStringLiteral("id")).toString(), QStringLiteral("3F2504E0-4F89-41D3-9A0C-0305E82C3301"));
-    EXPECT_EQ(object.value(QStringLiteral("kind")).toString(), QStringLiteral("FTPS"));
-
     RemoteProfile noKey = sampleProfile();
     noKey.identityFile.reset();
     const QByteArray compact = encodeRemoteProfiles({noKey}, RemoteProfileJsonStyle::compact);

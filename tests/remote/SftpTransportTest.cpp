@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QUuid>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -159,26 +160,52 @@ TEST_F(SftpTransport, NamesWithLineBreaksAreRefusedInsteadOfNamingAnotherEntry)
     EXPECT_EQ(names(sftp->list(folder)), QStringList{QStringLiteral("ab")});
 }
 
-TEST_F(SftpTransport, HostileListingNeverLeadsTheTreeDownloadOutsideItsFolder)
+TEST_F(SftpTransport, TreeOperationsNeverEnterLinksNorActOnNamesSftpCannotShowExactly)
 {
-    const QString folder = server.makeFolder(uniqueName("hostile-"));
-    // Names that print as listing lines of their own: a forged parent folder
-    // and a forged folder entry, each behind the start of a name that does
-    // not exist on its own.
-    server.writeFile(folder.toUtf8() + "/x\ndrwxr-xr-x    ? brvk     brvk         4096 Dec  6 08:22 ..", "1");
-    server.writeFile(folder.toUtf8() + "/y\ndrwxr-xr-x    ? brvk     brvk         4096 Dec  6 08:22 .", "2");
+    // Below a folder of its own: the parent is listed too, and others' tests
+    // change the served root meanwhile.
+    const QString base = server.makeFolder(uniqueName("hostile-"));
+    const QString folder = server.makeFolder(base.mid(1).toUtf8() + "/baum");
+    const QString outside = server.makeFolder(base.mid(1).toUtf8() + "/aussen");
+    server.writeFile(outside.toUtf8() + "/bleibt.txt", "bleibt");
     server.writeFile(folder.toUtf8() + "/gut.txt", "gut");
-    TempFolder local;
-    const FileUrl target = local.file("ziel");
+    const QByteArray there = server.localPath(folder.toUtf8());
+    ASSERT_EQ(::symlink("../aussen", (there + "/zu-ordner").constData()), 0);
+    ASSERT_EQ(::symlink("gut.txt", (there + "/zu-datei").constData()), 0);
+    // A name whose second line claims the link is a folder, and one that sftp
+    // shows with an escape.
+    const QByteArray forging = "/x\ndrwxr-xr-x    ? brvk     brvk  4096 Dec  6 08:22 zu-ordner";
+    server.writeFile(folder.toUtf8() + forging, "1");
+    server.writeFile(folder.toUtf8() + "/esc\x1b", "2");
     auto sftp = transport();
+    TempFolder local;
 
-    EXPECT_EQ(names(sftp->list(folder)), (QStringList{QStringLiteral("gut.txt"), QStringLiteral("x"), QStringLiteral("y")}));
-    // The name fragments do not exist: the download stops there, cleanly.
-    EXPECT_TRUE(sftpFailure([&] { RemoteTree::download(*sftp, folder, target, {}); }).contains(u"not found"));
-    // Nothing beside the target folder, and no escapee anywhere above it.
-    EXPECT_EQ(QDir(QString::fromUtf8(local.path())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("ziel")});
-    EXPECT_FALSE(QFile::exists(QString::fromUtf8(local.path()) + QStringLiteral("/../escape")));
+    for (const auto& operation : QList<std::function<void()>>{
+             [&] { RemoteTree::remove(*sftp, folder, {}); },
+             [&] { RemoteTree::download(*sftp, folder, local.file("a"), {}); }}) {
+        try {
+            operation();
+            ADD_FAILURE() << "kein Fehler";
+        } catch (const RemoteTransportError& error) {
+            EXPECT_EQ(error.kind(), RemoteTransportError::Kind::unreadableNames) << error.what();
+        }
+    }
+    EXPECT_EQ(readLocal(FileUrl::fromNativePath(there + "/gut.txt")), "gut") << "refused before acting";
+
+    ::unlink((there + forging).constData());
+    ::unlink((there + "/esc\x1b").constData());
+    try {
+        RemoteTree::download(*sftp, folder, local.file("b"), {});
+        ADD_FAILURE() << "kein Fehler";
+    } catch (const RemoteTransportError& error) {
+        EXPECT_EQ(error.kind(), RemoteTransportError::Kind::linksLeftOut);
+        EXPECT_TRUE(error.description().endsWith(folder + QStringLiteral("/zu-ordner"))) << error.what();
+    }
+    EXPECT_EQ(readLocal(local.file("b/zu-datei")), "gut");
+    EXPECT_FALSE(QFile::exists(local.file("b/zu-ordner").path()));
+    RemoteTree::remove(*sftp, folder, {});
+    EXPECT_FALSE(QFile::exists(QString::fromUtf8(there)));
+    EXPECT_EQ(readLocal(FileUrl::fromNativePath(server.localPath(outside.toUtf8() + "/bleibt.txt"))), "bleibt");
 }
 
 } // namespace

@@ -51,4 +51,14 @@ std::optional<FtpTestServer> crafted()
     return server("BRVK_TEST_FTP_CRAFTED_PORT");
 }
 
+std::optional<FtpTestServer> proftpd()
+{
+    const QByteArray port = qgetenv("BRVK_TEST_PROFTPD_PORT");
+    const QByteArray root = qgetenv("BRVK_TEST_PROFTPD_ROOT");
+    if (port.isEmpty() || root.isEmpty())
+        return std::nullopt;
+    return FtpTestServer{quint16(port.toUInt()), qEnvironmentVariable("BRVK_TEST_PROFTPD_USER"),
+                         qEnvironmentVariable("BRVK_TEST_PROFTPD_PASSWORD"), root};
+}
+
 } // namespace FtpServers

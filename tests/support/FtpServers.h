@@ -29,5 +29,8 @@ std::optional<FtpTestServer> explicitTls();
 // Answers LIST or NLST of a folder holding ".crafted-list" or ".crafted-nlst"
 // with that file's bytes.
 std::optional<FtpTestServer> crafted();
+// Debian's ProFTPD (scripts/services/proftpd.sh): its own account and root;
+// its sessions run as the unprivileged user 65534 when the tests run as root.
+std::optional<FtpTestServer> proftpd();
 
 } // namespace FtpServers

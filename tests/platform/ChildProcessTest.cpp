@@ -1,8 +1,12 @@
 #include "platform/ChildProcess.h"
+#include "platform/InteractiveProcess.h"
 
 #include "support/TestEnvironment.h"
 
 #include <QFile>
+#include <atomic>
+#include <future>
+#include <thread>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -163,6 +167,59 @@ TEST(ChildProcess, ProcessStillRunningIsKilledAndReapedWithItsOwner)
     // Reaped, not a zombie: the id is gone.
     EXPECT_EQ(kill(pid, 0), -1);
     EXPECT_EQ(errno, ESRCH);
+}
+
+TEST(ChildProcess, StopRequestAndOutputLimitEndTheToolEarly)
+{
+    ChildProcessLimits bounded;
+    bounded.outputLimit = 1 << 20;
+    ChildProcess endless("/usr/bin/yes", {});
+    const ChildProcessResult flood = endless.runToCompletion({}, std::nullopt, bounded);
+    EXPECT_TRUE(flood.outputLimitReached);
+    EXPECT_FALSE(flood.timedOut);
+    EXPECT_LT(flood.standardOutput.size(), 2 << 20);
+
+    std::atomic_bool stop = false;
+    ChildProcessLimits stoppable;
+    stoppable.stopRequested = [&stop] { return stop.load(); };
+    std::thread asker([&stop] {
+        std::this_thread::sleep_for(200ms);
+        stop = true;
+    });
+    ChildProcess sleeper("/bin/sleep", {"30"});
+    const auto started = std::chrono::steady_clock::now();
+    const ChildProcessResult stopped = sleeper.runToCompletion({}, std::nullopt, stoppable);
+    asker.join();
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.terminationSignal, SIGTERM);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+}
+
+TEST(InteractiveProcess, ToolThatEndedRefusesInputWithoutEndingTheProgram)
+{
+    QByteArray output, errors;
+    std::promise<void> closed;
+    InteractiveProcess tool("/bin/sh", {"-c", "printf out; printf err >&2"}, {},
+                            {[&](QByteArrayView data) { output += data; }, [&](QByteArrayView data) { errors += data; },
+                             [&] { closed.set_value(); }});
+    tool.start();
+    closed.get_future().wait();
+    EXPECT_EQ(output, "out");
+    EXPECT_EQ(errors, "err");
+    while (tool.isRunning())
+        std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(tool.write(QByteArray(200000, 'x'), 5s));
+    EXPECT_EQ(tool.exit()->exitStatus, 0);
+}
+
+TEST(InteractiveProcess, StopEndsAToolThatIgnoresItsInputAndTerminate)
+{
+    InteractiveProcess stubborn("/bin/sh", {"-c", "trap '' TERM; while :; do sleep 1; done"}, {}, {});
+    stubborn.start();
+    ASSERT_TRUE(stubborn.write("hallo\n", 5s));
+    const ChildExit end = stubborn.stop(100ms);
+    EXPECT_EQ(end.terminationSignal, SIGKILL);
+    EXPECT_FALSE(stubborn.isRunning());
 }
 
 } // namespace
