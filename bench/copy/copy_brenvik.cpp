@@ -1,6 +1,6 @@
 // One FileOperationQueue::perform as a whole process, for the copy benchmark.
 // Usage: bench_copy_brenvik copy|move SOURCE DESTINATION_FOLDER (absolute paths)
-#include "core/FileOperationQueue.h"
+#include "operations/FileOperationQueue.h"
 
 #include <cstdio>
 #include <cstring>

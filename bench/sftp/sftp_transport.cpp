@@ -5,8 +5,10 @@
 //   bench_sftp_transport store                 (password from BRVK_TEST_SFTP_PASSWORD)
 //   bench_sftp_transport remove
 //   bench_sftp_transport list ASKPASS PORT FINGERPRINT FOLDER COUNT
+//   bench_sftp_transport tree ASKPASS PORT FINGERPRINT FOLDER LOCAL   (a tree download)
 #include "remote/CredentialStore.h"
 #include "remote/OpenSSHSFTPTransport.h"
+#include "remote/RemoteTree.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,7 +19,7 @@ namespace {
 
 const QUuid profileID(QStringLiteral("00000000-0000-4000-8000-00000000be0c"));
 
-int listRepeatedly(char** argv)
+RemoteProfile benchProfile(char** argv)
 {
     RemoteProfile profile;
     profile.id = profileID;
@@ -25,6 +27,27 @@ int listRepeatedly(char** argv)
     profile.port = QByteArray(argv[3]).toLongLong();
     profile.username = QStringLiteral("brvk");
     profile.expectedHostKey = QString::fromUtf8(argv[4]);
+    return profile;
+}
+
+int downloadTree(char** argv)
+{
+    SftpTools tools;
+    tools.askpass = argv[2];
+    QElapsedTimer clock;
+    clock.start();
+    {
+        OpenSSHSFTPTransport transport(benchProfile(argv), tools);
+        RemoteTree::download(transport, QString::fromUtf8(argv[5]), FileUrl::fromNativePath(argv[6]), {});
+        transport.disconnect();
+    }
+    std::printf("%lld\n", static_cast<long long>(clock.nsecsElapsed() / 1000));
+    return 0;
+}
+
+int listRepeatedly(char** argv)
+{
+    const RemoteProfile profile = benchProfile(argv);
     SftpTools tools;
     tools.askpass = argv[2];
     const QString folder = QString::fromUtf8(argv[5]);
@@ -62,6 +85,8 @@ int main(int argc, char** argv)
         }
         if (argc == 7 && std::strcmp(argv[1], "list") == 0)
             return listRepeatedly(argv);
+        if (argc == 7 && std::strcmp(argv[1], "tree") == 0)
+            return downloadTree(argv);
     } catch (const BrenvikError& error) {
         std::fprintf(stderr, "%s\n", error.description().toUtf8().constData());
         return 1;

@@ -5,6 +5,7 @@
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
 #include "commander/RemoteCommands.h"
+#include "commander/RemoteConnectionsCommand.h"
 #include "commander/SearchCommands.h"
 #include "commander/SyncCommands.h"
 #include "commander/ViewerCommands.h"
@@ -314,7 +315,7 @@ void CommanderWindowController::comparePanels() { ViewerCommands::of(*this).comp
 void CommanderWindowController::compareSelectedFiles() { ViewerCommands::of(*this).compareSelectedFiles(); }
 void CommanderWindowController::previewSynchronization() { SyncCommands::of(*this).previewSynchronization(); }
 void CommanderWindowController::showPreferences() { notAvailableYet(); }
-void CommanderWindowController::showRemoteConnections() { notAvailableYet(); }
+void CommanderWindowController::showRemoteConnections() { RemoteConnectionsCommand::showRemoteConnections(*this); }
 
 void CommanderWindowController::keepToolWindow(QWidget* window)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/FileOperationQueue.h"
+#include "operations/FileOperationQueue.h"
 #include "ui/Interaction.h"
 
 // The questions and reports of the bulk operations, as alert requests.

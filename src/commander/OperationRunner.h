@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/FileOperationQueue.h"
+#include "operations/FileOperationQueue.h"
 
 #include <QList>
 #include <QObject>

@@ -4,10 +4,10 @@
 #include "commander/RemoteCommands.h"
 #include "commander/WindowCommandError.h"
 #include "core/FileSystemCore.h"
+#include "core/SystemError.h"
 #include "diagnostics/DiagnosticsStore.h"
 #include "panels/FilePanelController.h"
 #include "platform/LocalFileOperations.h"
-#include "platform/SystemError.h"
 #include "ui/Interaction.h"
 
 #include <cerrno>

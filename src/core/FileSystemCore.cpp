@@ -2,7 +2,7 @@
 
 #include "core/MaskList.h"
 #include "core/NaturalOrder.h"
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <QByteArray>
 #include <algorithm>

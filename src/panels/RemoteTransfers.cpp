@@ -1,9 +1,9 @@
 #include "panels/RemoteTransfers.h"
 
 #include "core/FileSystemCore.h"
+#include "core/SystemError.h"
 #include "panels/RemoteLocation.h"
 #include "platform/FileRemover.h"
-#include "platform/SystemError.h"
 #include "remote/CurlRemoteProvider.h"
 #include "remote/RemoteTransportError.h"
 #include "remote/RemoteTree.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/CancellationToken.h"
-#include "core/FileOperationQueue.h"
 #include "core/FileUrl.h"
+#include "operations/FileOperationQueue.h"
 #include "remote/RemoteEntry.h"
 
 #include <QList>

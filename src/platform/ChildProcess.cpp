@@ -1,7 +1,7 @@
 #include "platform/ChildProcess.h"
 
+#include "core/SystemError.h"
 #include "platform/SigpipeGuard.h"
-#include "platform/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>

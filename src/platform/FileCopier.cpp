@@ -1,7 +1,7 @@
 #include "platform/FileCopier.h"
 
+#include "core/SystemError.h"
 #include "platform/FileRemover.h"
-#include "platform/SystemError.h"
 #include "platform/UniqueFd.h"
 
 #include <QScopeGuard>

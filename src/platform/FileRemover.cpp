@@ -1,6 +1,6 @@
 #include "platform/FileRemover.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "platform/UniqueFd.h"
 
 #include <QScopeGuard>

@@ -1,10 +1,10 @@
 #include "platform/LocalFileOperations.h"
 
+#include "core/SystemError.h"
 #include "platform/FileCopier.h"
 #include "platform/FileRemover.h"
 #include "platform/LocalFileError.h"
 #include "platform/RealPath.h"
-#include "platform/SystemError.h"
 
 #include <QRandomGenerator>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "platform/RealPath.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "platform/Terminal.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,9 +1,9 @@
 #include "platform/Trash.h"
 
+#include "core/SystemError.h"
 #include "platform/LocalFileError.h"
 #include "platform/LocalFileOperations.h"
 #include "platform/RealPath.h"
-#include "platform/SystemError.h"
 #include "platform/UniqueFd.h"
 
 #include <cerrno>

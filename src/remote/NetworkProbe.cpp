@@ -1,6 +1,6 @@
 #include "remote/NetworkProbe.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "platform/UniqueFd.h"
 #include "remote/NetworkProbeError.h"
 

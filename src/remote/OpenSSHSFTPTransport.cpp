@@ -1,6 +1,6 @@
 #include "remote/OpenSSHSFTPTransport.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "platform/TemporaryDirectory.h"
 #include "remote/FtpListing.h"
 #include "remote/PartialDownload.h"

@@ -1,6 +1,6 @@
 #include "remote/PartialDownload.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <QUuid>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "remote/RemoteProfileFile.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "remote/RemoteProfileJson.h"
 
 #include <QFile>

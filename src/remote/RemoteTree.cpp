@@ -1,6 +1,6 @@
 #include "remote/RemoteTree.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "remote/RemoteTransportError.h"
 
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "selftest/ScratchFolder.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "platform/TemporaryDirectory.h"
 
 #include <QUuid>

@@ -2,7 +2,7 @@
 
 #include "archive/ArchiveListingCheck.h"
 #include "core/FileSystemCore.h"
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "remote/FtpListing.h"
 #include "selftest/ScratchFolder.h"
 

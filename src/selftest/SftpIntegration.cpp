@@ -1,7 +1,7 @@
 #include "selftest/SftpIntegration.h"
 
 #include "core/BrenvikError.h"
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "remote/CredentialStore.h"
 #include "remote/CurlRemoteProvider.h"
 #include "remote/OpenSSHSFTPTransport.h"

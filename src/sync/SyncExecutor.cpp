@@ -2,7 +2,7 @@
 
 #include "core/BrenvikError.h"
 #include "core/CancellationToken.h"
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "platform/UniqueFd.h"
 #include "sync/SyncError.h"
 #include "sync/SyncFileCopy.h"

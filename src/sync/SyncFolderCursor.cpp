@@ -1,6 +1,6 @@
 #include "sync/SyncFolderCursor.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <cerrno>
 #include <fcntl.h>

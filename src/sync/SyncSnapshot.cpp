@@ -1,7 +1,7 @@
 #include "sync/SyncSnapshot.h"
 
 #include "core/CancellationToken.h"
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "platform/UniqueFd.h"
 #include "sync/SyncError.h"
 

@@ -1,6 +1,6 @@
 #include "tools/ChecksumEngine.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "tools/RegularFile.h"
 
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "tools/ContentMatcher.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <QChar>
 #include <QHash>

@@ -1,7 +1,7 @@
 #include "tools/FileDetails.h"
 
+#include "core/SystemError.h"
 #include "panels/FileTextFormatter.h"
-#include "platform/SystemError.h"
 
 #include <QDateTime>
 #include <algorithm>

@@ -1,9 +1,15 @@
 #include "tools/RegularFile.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <QString>
 #include <cerrno>
+
+namespace {
+
+constexpr off_t sequentialAdviceFrom = 1 << 20;
+
+} // namespace
 
 namespace RegularFile {
 
@@ -18,10 +24,11 @@ std::optional<Opened> open(int folderFd, const char* name, const QByteArray& rep
         throw SystemError(errno, reportedPath);
     if (!S_ISREG(opened.status.st_mode))
         return std::nullopt;
-    // Back to blocking reads, and the kernel may read ahead generously.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Reads of a regular file ignore O_NONBLOCK. Large files are read ahead
+    // generously; for small ones the advice would cost more than it brings.
 #ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (opened.status.st_size > sequentialAdviceFrom)
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
     return opened;
 }

@@ -1,6 +1,6 @@
 #include "tools/SearchEngine.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "platform/UniqueFd.h"
 #include "tools/ContentMatcher.h"
 #include "tools/NameQuery.h"
@@ -24,9 +24,10 @@ struct DirCloser {
 };
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
-DirHandle openFolder(int parentFd, const char* name)
+// Links below the root are never followed; the root itself may be one.
+DirHandle openFolder(int parentFd, const char* name, bool followLink = false)
 {
-    const int fd = openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
     if (fd < 0)
         return nullptr;
     DIR* dir = fdopendir(fd);
@@ -61,7 +62,7 @@ public:
         m_path = root.nativePath();
         if (!m_path.endsWith('/'))
             m_path.append('/');
-        DirHandle folder = openFolder(AT_FDCWD, root.nativePath().constData());
+        DirHandle folder = openFolder(AT_FDCWD, root.nativePath().constData(), true);
         if (!folder) {
             if (m_options.recursive)
                 return {};
@@ -88,16 +89,16 @@ private:
             const char* name = entry->d_name;
             if (name[0] == '.') // hidden, and the folder itself and its parent
                 continue;
-            // Only whether to descend matters here; some file systems do not say.
+            // Some file systems do not say what an entry is.
             unsigned char type = entry->d_type;
             if (type == DT_UNKNOWN) {
                 struct stat st;
                 if (fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0)
-                    type = S_ISDIR(st.st_mode) ? DT_DIR : DT_UNKNOWN;
+                    type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
             }
             const qsizetype pathLength = m_path.size();
             m_path.append(name);
-            const bool matched = test(folderFd, name);
+            const bool matched = test(folderFd, name, type);
             if (matched) {
                 m_results.append(FileUrl::fromNativePath(m_path));
                 if (m_results.size() >= m_limit)
@@ -116,38 +117,61 @@ private:
         }
     }
 
-    bool test(int folderFd, const char* name)
+    bool test(int folderFd, const char* name, unsigned char type)
     {
         if (!m_name.matches(name, std::strlen(name)))
             return false;
         if (!m_needsProperties)
             return true;
+        // A listed regular file is opened straight away: its status comes with it.
+        if (m_content && type == DT_REG)
+            return testOpening(folderFd, name);
         struct stat st;
-        if (fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT) // gone since the listing: it is no hit
-                return false;
-            throw SystemError(errno, m_path);
-        }
-        if (S_ISLNK(st.st_mode)) {
-            // A link counts by its target only when that is a regular file.
-            struct stat target;
-            if (fstatat(folderFd, name, &target, 0) == 0 && S_ISREG(target.st_mode))
-                st = target;
-        }
-        const bool regular = S_ISREG(st.st_mode);
-        const qint64 size = regular ? qint64(st.st_size) : 0;
-        if ((m_options.minimumSize && size < *m_options.minimumSize)
-            || (m_options.maximumSize && size > *m_options.maximumSize))
-            return false;
-        if (m_modifiedAfter && nanoseconds(st.st_mtim) < *m_modifiedAfter)
+        if (!readProperties(folderFd, name, st) || !withinBounds(st))
             return false;
         if (!m_content)
             return true;
-        if (!regular || size > SearchEngine::contentSizeLimit)
-            return false;
-        std::optional<RegularFile::Opened> file = RegularFile::open(folderFd, name, m_path);
-        return file && file->status.st_size <= SearchEngine::contentSizeLimit
+        return S_ISREG(st.st_mode) && st.st_size <= SearchEngine::contentSizeLimit && testOpening(folderFd, name);
+    }
+
+    bool testOpening(int folderFd, const char* name)
+    {
+        std::optional<RegularFile::Opened> file;
+        try {
+            file = RegularFile::open(folderFd, name, m_path);
+        } catch (const SystemError&) {
+            // Only an entry that the other criteria keep makes its failure count.
+            struct stat st;
+            if (!readProperties(folderFd, name, st) || !withinBounds(st) || !S_ISREG(st.st_mode))
+                return false;
+            throw;
+        }
+        return file && withinBounds(file->status) && file->status.st_size <= SearchEngine::contentSizeLimit
                && m_content->isInFile(file->fd.get(), m_path, m_token);
+    }
+
+    // False when the entry has gone since the listing. A link counts by its
+    // target only when that is a regular file.
+    bool readProperties(int folderFd, const char* name, struct stat& st) const
+    {
+        if (fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                return false;
+            throw SystemError(errno, m_path);
+        }
+        struct stat target;
+        if (S_ISLNK(st.st_mode) && fstatat(folderFd, name, &target, 0) == 0 && S_ISREG(target.st_mode))
+            st = target;
+        return true;
+    }
+
+    // Folders and other entries without contents count as empty.
+    bool withinBounds(const struct stat& st) const
+    {
+        const qint64 size = S_ISREG(st.st_mode) ? qint64(st.st_size) : 0;
+        return !(m_options.minimumSize && size < *m_options.minimumSize)
+               && !(m_options.maximumSize && size > *m_options.maximumSize)
+               && !(m_modifiedAfter && nanoseconds(st.st_mtim) < *m_modifiedAfter);
     }
 
     const SearchEngine::Options& m_options;

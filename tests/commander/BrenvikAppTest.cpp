@@ -168,10 +168,9 @@ TEST_F(Application, MenuItemsReachTheCommanderAndLaterToolsOnlyBeep)
              {"Archive", "TAR-Archiv hier entpacken …"},
              {"Archive", "TAR-Archiv ins andere Panel entpacken …"},
              {"Werkzeuge", "SHA-256-Prüfsummen …"},
-             {"Werkzeuge", "Mehrfachumbenennung …"},
-             {"Werkzeuge", "Remote-Verbindungen (FTP/FTPS/SFTP) …"}})
+             {"Werkzeuge", "Mehrfachumbenennung …"}})
         choose(menu, title);
-    EXPECT_EQ(interaction.beepCount(), 12);
+    EXPECT_EQ(interaction.beepCount(), 11);
     EXPECT_TRUE(interaction.alerts().isEmpty());
 
     choose(QStringLiteral("Datei"), QStringLiteral("Dateien suchen …"));

@@ -1,7 +1,7 @@
 #include "CommanderTestWindow.h"
 
 #include "commander/OperationRunner.h"
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <QScopeGuard>
 #include <cerrno>

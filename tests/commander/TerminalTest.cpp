@@ -1,4 +1,4 @@
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "platform/Terminal.h"
 #include "support/TestEnvironment.h"
 

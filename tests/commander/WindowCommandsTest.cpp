@@ -1,6 +1,6 @@
 #include "CommanderTestWindow.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <cerrno>
 #include <unistd.h>

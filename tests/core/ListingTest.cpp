@@ -1,6 +1,6 @@
 #include "core/BrenvikError.h"
 #include "core/FileSystemCore.h"
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "support/TestEnvironment.h"
 
 #include <QStringList>

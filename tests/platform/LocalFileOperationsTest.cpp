@@ -1,7 +1,7 @@
+#include "core/SystemError.h"
 #include "platform/LocalFileError.h"
 #include "platform/LocalFileOperations.h"
 #include "platform/LocalFileTestSupport.h"
-#include "platform/SystemError.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

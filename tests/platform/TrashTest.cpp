@@ -1,6 +1,6 @@
+#include "core/SystemError.h"
 #include "platform/LocalFileError.h"
 #include "platform/LocalFileTestSupport.h"
-#include "platform/SystemError.h"
 #include "platform/Trash.h"
 #include "support/TestEnvironment.h"
 

@@ -31,14 +31,6 @@ QByteArray lookUpWithSecretTool(const QString& service, const QString& account)
 
 } // namespace
 
-TEST(CredentialStore, ErrorTextNamesTheSignedStatus)
-{
-    EXPECT_EQ(CredentialStoreError(7).description(), QStringLiteral("Der macOS-Schlüsselbund meldet Fehler 7."));
-    EXPECT_EQ(CredentialStoreError(-25300).description(),
-              QStringLiteral("Der macOS-Schlüsselbund meldet Fehler -25300."));
-    EXPECT_EQ(CredentialStoreError(7).typeName(), QStringLiteral("CredentialStoreError"));
-}
-
 TEST(CredentialStore, SavesReplacesReadsAndRemovesOnePasswordPerProfile)
 {
     SKIP_WITHOUT_PRIVATE_SECRET_SERVICE();

@@ -159,24 +159,6 @@ TEST_P(CurlServerTest, LogInWithAnyCharactersAndWrongPasswordsSayWhy)
     EXPECT_EQ(failureOf(wrong.list(base)), QStringLiteral("Remote-Vorgang fehlgeschlagen: curl: (67) Access denied: 530"));
 }
 
-TEST_P(CurlServerTest, LineBreaksInNamesNeverBecomeASecondCommand)
-{
-    const QString victim = base + QStringLiteral("/opfer.txt");
-    QFile file(onServer(victim));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    const QString injected = QStringLiteral("\r\nDELE ") + victim;
-
-    failureOf(provider->createDirectory(base + QStringLiteral("/x") + injected));
-    failureOf(provider->deleteEntry(base + QStringLiteral("/nichts") + injected, false));
-    failureOf(provider->rename(base + QStringLiteral("/nichts") + injected, base + QStringLiteral("/y") + injected));
-    failureOf(provider->quote(QStringLiteral("NOOP") + injected));
-    failureOf(provider->deleteTree(base + QStringLiteral("/nichts") + injected));
-    EXPECT_TRUE(QFileInfo::exists(onServer(victim)));
-    for (const QString& name : QDir(onServer(base)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
-        EXPECT_FALSE(name.contains(u'\n') || name.contains(u'\r')) << name.toStdString();
-}
-
 INSTANTIATE_TEST_SUITE_P(Servers, CurlServerTest,
                          ::testing::Values(RemoteProtocolKind::ftp, RemoteProtocolKind::ftps),
                          [](const auto& info) {

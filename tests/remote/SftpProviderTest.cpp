@@ -78,6 +78,12 @@ TEST_F(SftpProviderOnServer, TreesTravelBothWaysAndAreDeleted)
     provider.downloadTree(folder + QStringLiteral("/kopie"), local.file("zurueck")).waitForFinished();
     EXPECT_EQ(treeOf(local.file("zurueck").nativePath()), uploaded);
 
+    // Replaced only once complete, no temporary name left behind.
+    provider.uploadReplacing(local.write("neu.txt", "neu"), folder + QStringLiteral("/kopie/a b.txt")).waitForFinished();
+    const QMap<QString, QByteArray> replaced = treeOf(server.localPath(folder.toUtf8() + "/kopie"));
+    EXPECT_EQ(replaced.value(QStringLiteral("/a b.txt")), "neu");
+    EXPECT_EQ(replaced.keys(), uploaded.keys());
+
     provider.deleteTree(folder + QStringLiteral("/kopie")).waitForFinished();
     EXPECT_TRUE(provider.list(folder).result().isEmpty());
     provider.disconnect().waitForFinished();

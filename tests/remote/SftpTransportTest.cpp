@@ -140,26 +140,6 @@ TEST_F(SftpTransport, EveryOperationsFailureCarriesSftpsOwnWords)
     EXPECT_EQ(sftp->sessionProcessId(), session);
 }
 
-TEST_F(SftpTransport, NamesWithLineBreaksAreRefusedInsteadOfNamingAnotherEntry)
-{
-    const QString folder = server.makeFolder(uniqueName("lf-"));
-    server.writeFile(folder.toUtf8() + "/ab", "bleibt");
-    TempFolder local;
-    auto sftp = transport();
-    for (const QString& name : {QStringLiteral("a\nb"), QStringLiteral("a\rb")}) {
-        const QString path = folder + u'/' + name;
-        EXPECT_TRUE(sftpFailure([&] { sftp->deleteEntry(path, false); }).contains(u"Zeilenumbruch"));
-        EXPECT_FALSE(sftpFailure([&] { sftp->upload(local.write("neu", "neu"), path); }).isEmpty());
-        EXPECT_FALSE(sftpFailure([&] { sftp->rename(folder + QStringLiteral("/ab"), path); }).isEmpty());
-        EXPECT_FALSE(sftpFailure([&] { sftp->download(path, local.file("x")); }).isEmpty());
-    }
-    // Locally such a name is fine: only sftp's command line cannot carry it.
-    sftp->download(folder + QStringLiteral("/ab"), local.file("a\nb"));
-    EXPECT_EQ(readLocal(local.file("a\nb")), "bleibt");
-    EXPECT_EQ(readLocal(FileUrl::fromNativePath(server.localPath(folder.toUtf8() + "/ab"))), "bleibt");
-    EXPECT_EQ(names(sftp->list(folder)), QStringList{QStringLiteral("ab")});
-}
-
 TEST_F(SftpTransport, TreeOperationsNeverEnterLinksNorActOnNamesSftpCannotShowExactly)
 {
     // Below a folder of its own: the parent is listed too, and others' tests

@@ -1,6 +1,6 @@
 #include "core/BrenvikError.h"
 #include "core/CancellationToken.h"
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "sync/SyncPlanner.h"
 #include "sync/SyncTestSupport.h"
 

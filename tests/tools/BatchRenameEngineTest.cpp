@@ -1,6 +1,6 @@
 #include "tools/BatchRenameEngine.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

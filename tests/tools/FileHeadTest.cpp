@@ -1,4 +1,4 @@
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "support/TestEnvironment.h"
 #include "tools/FileHead.h"
 

@@ -1,6 +1,6 @@
 #include "tools/SearchEngine.h"
 
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 #include "support/TestEnvironment.h"
 
 #include <fcntl.h>
@@ -55,6 +55,8 @@ TEST(SearchEngineTest, NameCriteriaWalkTheTreeButNotHiddenEntriesOrLinkedFolders
     EXPECT_EQ(found(root, byName("*.jpg;*.PDF")), QStringList({"Archiv/Foto.JPG", "Jahresbericht.pdf"}));
     EXPECT_EQ(found(root, byName("bericht", false)), QStringList({"Berichte-Link", "Jahresbericht.pdf"}));
     EXPECT_EQ(found(root, byName("*", true), 2).size(), 2);
+    // A root reached through a link is searched all the same.
+    EXPECT_EQ(SearchEngine::searchNow(root.file("Berichte-Link"), byName("draußen"), 10).size(), 1);
 }
 
 TEST(SearchEngineTest, SizeAndDateBoundsTreatFoldersAsEmpty)

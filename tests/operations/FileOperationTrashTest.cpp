@@ -1,6 +1,6 @@
-#include "core/FileOperationQueue.h"
+#include "core/SystemError.h"
+#include "operations/FileOperationQueue.h"
 #include "platform/LocalFileTestSupport.h"
-#include "platform/SystemError.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

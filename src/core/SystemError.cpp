@@ -1,4 +1,4 @@
-#include "platform/SystemError.h"
+#include "core/SystemError.h"
 
 #include <QFile>
 #include <cerrno>

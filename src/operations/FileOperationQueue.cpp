@@ -1,10 +1,10 @@
-#include "core/FileOperationQueue.h"
+#include "operations/FileOperationQueue.h"
 
 #include "core/BrenvikError.h"
 #include "core/CancellationToken.h"
 #include "core/FileSystemCore.h"
+#include "core/SystemError.h"
 #include "platform/LocalFileOperations.h"
-#include "platform/SystemError.h"
 #include "platform/Trash.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "core/FileOperationQueue.h"
+#include "operations/FileOperationQueue.h"
 #include "platform/LocalFileTestSupport.h"
 #include "support/TestEnvironment.h"
 

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "preferences/SettingsFile.h"
+#include "remote/CredentialStore.h"
+#include "remote/OpenSSHSFTPTransport.h"
+#include "remote/RemoteProfileStore.h"
+#include "support/ScriptedInteraction.h"
+#include "support/SecretService.h"
+
+#include <QAbstractButton>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+// The button of `window` with this title.
+inline QAbstractButton* button(QWidget& window, const QString& title)
+{
+    for (QAbstractButton* candidate : window.findChildren<QAbstractButton*>()) {
+        if (candidate->text() == title)
+            return candidate;
+    }
+    ADD_FAILURE() << "no button " << title.toStdString();
+    return nullptr;
+}
+
+inline void click(QWidget& window, const QString& title)
+{
+    if (QAbstractButton* found = button(window, title))
+        found->click();
+}
+
+// Lets queued results arrive until `done` holds (false after `milliseconds`).
+template <typename Condition>
+inline bool waitFor(Condition done, int milliseconds = 20000)
+{
+    return QTest::qWaitFor(done, milliseconds);
+}
+
+// The remote windows with a scripted user, an empty profile store and the
+// private keychain; every password a test stores is removed afterwards.
+class RemoteWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SKIP_WITHOUT_PRIVATE_SECRET_SERVICE();
+        brenvikSettings().clear();
+    }
+
+    void TearDown() override
+    {
+        for (const QUuid& id : m_storedPasswords)
+            credentials.remove(id);
+        brenvikSettings().clear();
+    }
+
+    void storePassword(const RemoteProfile& profile, const QString& password)
+    {
+        credentials.save(password, profile.id);
+        m_storedPasswords.append(profile.id);
+    }
+    void forgetPasswordAfterTest(const QUuid& id) { m_storedPasswords.append(id); }
+
+    static QList<RemoteProfile> storedProfiles() { return RemoteProfileStore::shared().profiles(); }
+
+    // SFTP logs in through the real executable's askpass mode.
+    static SftpTools sftpTools()
+    {
+        SftpTools tools;
+        tools.askpass = BRENVIK_EXECUTABLE;
+        return tools;
+    }
+
+    qsizetype alertCount() const { return interaction.alerts().size(); }
+    QString lastAlert() const { return interaction.alerts().isEmpty() ? QString() : interaction.alerts().last().message; }
+
+    ScriptedInteraction interaction;
+    const CredentialStore credentials = CredentialStore::forApplication();
+
+private:
+    QList<QUuid> m_storedPasswords;
+};
