@@ -21,6 +21,13 @@ QString withSlashes(QString name)
     return name.replace(u'\\', u'/');
 }
 
+void checkTypes(const QList<ArchiveEntry>& entries, const QByteArray& allowed)
+{
+    for (const ArchiveEntry& entry : entries)
+        if (!allowed.contains(entry.type))
+            throw ArchiveError::specialEntry(QString::fromUtf8(entry.name));
+}
+
 } // namespace
 
 namespace ArchiveListingCheck {
@@ -39,6 +46,27 @@ void checkTarListing(const QString& listing)
         if (startsOutside(slashed) || hasParentComponent(slashed))
             throw ArchiveError::maliciousPath(slashed);
     }
+}
+
+
+void checkZipListing(const QByteArray& listing)
+{
+    checkZipListing(QString::fromUtf8(listing));
+}
+
+void checkTarEntries(const QList<ArchiveEntry>& entries)
+{
+    for (const ArchiveEntry& entry : entries) {
+        checkTarListing(QString::fromUtf8(entry.name));
+        if (entry.type == 'h')
+            checkTarListing(QString::fromUtf8(entry.linkTarget));
+    }
+    checkTypes(entries, QByteArrayLiteral("-dlh"));
+}
+
+void checkZipEntryTypes(const QList<ArchiveEntry>& entries)
+{
+    checkTypes(entries, QByteArrayLiteral("-dl"));
 }
 
 } // namespace ArchiveListingCheck

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/ArchiveListing.h"
+
 #include <QString>
 
 // Refuses an archive before anything is unpacked when one of the entry names in
@@ -12,5 +14,16 @@ namespace ArchiveListingCheck {
 void checkZipListing(const QString& listing);
 // tar -tf listings: the prefix test looks at the name with "\" turned into "/".
 void checkTarListing(const QString& listing);
+
+// The tool's bytes: names that are not UTF-8 are checked too (their invalid
+// bytes read as U+FFFD, which never hides a "/", "\", "." or "~").
+void checkZipListing(const QByteArray& listing);
+
+// Every name of a verbose tar listing, and every hard link's target, as above;
+// then the types: only files, folders and links pass, anything else (devices,
+// FIFOs, unknown kinds) throws ArchiveError::specialEntry.
+void checkTarEntries(const QList<ArchiveEntry>& entries);
+// Only files, folders and symbolic links pass.
+void checkZipEntryTypes(const QList<ArchiveEntry>& entries);
 
 } // namespace ArchiveListingCheck

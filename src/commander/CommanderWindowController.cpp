@@ -1,5 +1,6 @@
 #include "commander/CommanderWindowController.h"
 
+#include "commander/ArchiveCommands.h"
 #include "commander/CommanderDialogs.h"
 #include "commander/CommanderKeyboard.h"
 #include "commander/FunctionKeyBar.h"
@@ -300,13 +301,13 @@ void CommanderWindowController::closeWindow()
     close();
 }
 
-void CommanderWindowController::createZIP() { notAvailableYet(); }
-void CommanderWindowController::createZIPHere() { notAvailableYet(); }
-void CommanderWindowController::createTarGZHere() { notAvailableYet(); }
-void CommanderWindowController::extractZIP() { notAvailableYet(); }
-void CommanderWindowController::extractZIPHere() { notAvailableYet(); }
-void CommanderWindowController::extractTar() { notAvailableYet(); }
-void CommanderWindowController::extractTarHere() { notAvailableYet(); }
+void CommanderWindowController::createZIP() { ArchiveCommands::of(*this).create(otherPanel(), ArchiveCommands::Format::zip); }
+void CommanderWindowController::createZIPHere() { ArchiveCommands::of(*this).create(m_active, ArchiveCommands::Format::zip); }
+void CommanderWindowController::createTarGZHere() { ArchiveCommands::of(*this).create(m_active, ArchiveCommands::Format::tarGZ); }
+void CommanderWindowController::extractZIP() { ArchiveCommands::of(*this).extract(otherPanel(), ArchiveCommands::Format::zip); }
+void CommanderWindowController::extractZIPHere() { ArchiveCommands::of(*this).extract(m_active, ArchiveCommands::Format::zip); }
+void CommanderWindowController::extractTar() { ArchiveCommands::of(*this).extract(otherPanel(), ArchiveCommands::Format::tarGZ); }
+void CommanderWindowController::extractTarHere() { ArchiveCommands::of(*this).extract(m_active, ArchiveCommands::Format::tarGZ); }
 void CommanderWindowController::searchFiles() { SearchCommands::searchFiles(*this); }
 void CommanderWindowController::calculateChecksums() { SearchCommands::calculateChecksums(*this); }
 void CommanderWindowController::multiRename() { SearchCommands::multiRename(*this); }

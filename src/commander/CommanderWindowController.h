@@ -71,7 +71,8 @@ public Q_SLOTS:
     void showDiagnostics();
     void closeWindow();
 
-    // Commands whose tools are not part of this program yet: they only beep.
+    // Commands whose logic lives in its own file (ArchiveCommands, SearchCommands,
+    // ViewerCommands, SyncCommands); those not built yet only beep.
     void createZIP();
     void createZIPHere();
     void createTarGZHere();

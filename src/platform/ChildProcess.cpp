@@ -137,7 +137,7 @@ ChildProcess::~ChildProcess()
 {
     closeDescriptors();
     if (m_pid > 0) {
-        ::kill(m_pid, SIGKILL);
+        signalTool(SIGKILL);
         int status = 0;
         reap(true, status);
     }
@@ -176,7 +176,7 @@ void ChildProcess::start()
     if (!m_program.startsWith('/'))
         throw ProcessStartError(ENOENT, m_program);
     const QList<QByteArray> environment = environmentWith(m_additions);
-    if (std::any_of(m_arguments.begin(), m_arguments.end(), holdsNul) || holdsNul(m_program)
+    if (std::any_of(m_arguments.begin(), m_arguments.end(), holdsNul) || holdsNul(m_program) || holdsNul(m_workingDirectory)
         || std::any_of(environment.begin(), environment.end(), holdsNul))
         throw ProcessStartError(EINVAL, m_program);
 
@@ -201,6 +201,8 @@ void ChildProcess::start()
     posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, error[1], STDERR_FILENO);
+    if (!m_workingDirectory.isEmpty())
+        posix_spawn_file_actions_addchdir_np(&actions, m_workingDirectory.constData());
 #ifdef __GLIBC__
     // Also descriptors some library opened without close-on-exec stay behind.
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
@@ -215,7 +217,8 @@ void ChildProcess::start()
     for (int signal : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD, SIGUSR1, SIGUSR2, SIGALRM})
         sigaddset(&defaults, signal);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attributes, short(POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF
+                                                | (m_ownSession ? POSIX_SPAWN_SETSID : 0)));
 
     const std::vector<char*> argv = pointerList(QList<QByteArray>{m_program} + m_arguments);
     const std::vector<char*> envp = pointerList(environment);
@@ -254,10 +257,10 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
         if (!terminated) {
             terminated = true;
             result.timedOut = !result.stopped && !result.outputLimitReached;
-            ::kill(m_pid, SIGTERM);
+            signalTool(SIGTERM);
             deadline = Clock::now() + killDelay;
         } else {
-            ::kill(m_pid, SIGKILL);
+            signalTool(SIGKILL);
             killed = true;
         }
     };
@@ -357,6 +360,12 @@ ChildProcessResult ChildProcess::runToCompletion(const QByteArray& input, std::o
 void ChildProcess::closeStandardInput()
 {
     closeDescriptor(m_standardInput);
+}
+
+void ChildProcess::signalTool(int signal)
+{
+    if (m_pid > 0)
+        ::kill(m_ownSession ? -m_pid : m_pid, signal);
 }
 
 void ChildProcess::sendSignal(int signal)

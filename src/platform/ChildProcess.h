@@ -65,6 +65,13 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
+    // Before start: the folder the tool starts in (an absolute path; unset means ours).
+    void setWorkingDirectory(QByteArray absolutePath) { m_workingDirectory = std::move(absolutePath); }
+    // Before start: the tool runs in a session of its own, without a controlling
+    // terminal (so it can never stop to ask there), and ending it ends the
+    // helpers it started as well.
+    void setOwnSession(bool own) { m_ownSession = own; }
+
     // Throws ProcessStartError. A relative program path is refused: the tool
     // must never depend on the working folder or on PATH.
     void start();
@@ -97,10 +104,14 @@ private:
     // Collects the exit of the started process; false while it still runs (only
     // possible without `block`).
     bool reap(bool block, int& status);
+    // To the process, or with an own session to everything it started too.
+    void signalTool(int signal);
 
     QByteArray m_program;
     QList<QByteArray> m_arguments;
     Environment m_additions;
+    QByteArray m_workingDirectory;
+    bool m_ownSession = false;
     pid_t m_pid = -1;
     std::optional<ChildExit> m_exit;
     int m_standardInput = -1;

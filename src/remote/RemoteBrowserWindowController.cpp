@@ -4,6 +4,7 @@
 #include "core/BrenvikError.h"
 #include "panels/FileTextFormatter.h"
 #include "remote/RemoteTransportError.h"
+#include "remote/RemoteWindowControls.h"
 #include "ui/Interaction.h"
 
 #include <QFileInfo>
@@ -54,6 +55,8 @@ QTableWidget* makeEntryTable()
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setWordWrap(false);
     return table;
 }
 
@@ -83,13 +86,6 @@ QString presentOnServer(const QString& name)
     return QStringLiteral("„") + name + QStringLiteral("“ ist auf dem Server bereits vorhanden.");
 }
 
-QPushButton* makeButton(const char* title)
-{
-    auto* button = new QPushButton(QString::fromUtf8(title));
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 RemoteBrowserWindowController::RemoteBrowserWindowController(const RemoteProfile& profile, const QString& password,
@@ -106,32 +102,21 @@ RemoteBrowserWindowController::RemoteBrowserWindowController(const RemoteProfile
     setMinimumSize(620, 400);
     resize(850, 610);
 
-    auto* topRow = new QHBoxLayout;
-    QPushButton* upButton = makeButton("Nach oben");
-    QPushButton* reloadButton = makeButton("Neu laden");
-    topRow->addWidget(m_path, 1);
-    topRow->addWidget(upButton);
-    topRow->addWidget(reloadButton);
+    using Self = RemoteBrowserWindowController;
+    QHBoxLayout* topRow =
+        RemoteWindowControls::buttonRow<Self>(this, {{"Nach oben", &Self::goUp}, {"Neu laden", &Self::reloadPressed}});
+    topRow->insertWidget(0, m_path, 1);
     connect(m_path, &QLineEdit::returnPressed, this, &RemoteBrowserWindowController::pathEntered);
-    connect(upButton, &QPushButton::clicked, this, &RemoteBrowserWindowController::goUp);
-    connect(reloadButton, &QPushButton::clicked, this, &RemoteBrowserWindowController::reloadPressed);
     connect(m_table, &QTableWidget::cellDoubleClicked, this, &RemoteBrowserWindowController::openEntry);
 
-    auto* actionRow = new QHBoxLayout;
+    QHBoxLayout* actionRow = RemoteWindowControls::buttonRow<Self>(this, {
+        {"Download …", &Self::download},
+        {"Upload …", &Self::upload},
+        {"Neuer Ordner …", &Self::newFolder},
+        {"Umbenennen …", &Self::rename},
+        {"Löschen …", &Self::remove},
+    });
     actionRow->setSpacing(8);
-    const std::pair<const char*, void (RemoteBrowserWindowController::*)()> actions[] = {
-        {"Download …", &RemoteBrowserWindowController::download},
-        {"Upload …", &RemoteBrowserWindowController::upload},
-        {"Neuer Ordner …", &RemoteBrowserWindowController::newFolder},
-        {"Umbenennen …", &RemoteBrowserWindowController::rename},
-        {"Löschen …", &RemoteBrowserWindowController::remove},
-    };
-    for (const auto& [title, action] : actions) {
-        QPushButton* button = makeButton(title);
-        connect(button, &QPushButton::clicked, this, action);
-        actionRow->addWidget(button);
-    }
-    actionRow->addStretch();
 
     m_spinner->setRange(0, 0);
     m_spinner->setTextVisible(false);

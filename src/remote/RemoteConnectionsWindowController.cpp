@@ -6,13 +6,13 @@
 #include "remote/RemoteProfileEditor.h"
 #include "remote/RemoteProfileFile.h"
 #include "remote/RemoteProfileStore.h"
+#include "remote/RemoteWindowControls.h"
 #include "ui/Interaction.h"
 
-#include <QHBoxLayout>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QPromise>
 #include <QVBoxLayout>
@@ -36,6 +36,7 @@ QTableWidget* makeProfileTable()
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
+    table->setWordWrap(false);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     return table;
 }
@@ -89,22 +90,15 @@ RemoteConnectionsWindowController::RemoteConnectionsWindowController(Interaction
     setMinimumSize(600, 360);
     resize(780, 500);
 
-    auto* buttons = new QHBoxLayout;
-    const std::pair<const char*, void (RemoteConnectionsWindowController::*)()> actions[] = {
-        {"Verbinden …", &RemoteConnectionsWindowController::connectProfile},
-        {"Hinzufügen …", &RemoteConnectionsWindowController::addProfile},
-        {"Bearbeiten …", &RemoteConnectionsWindowController::editProfile},
-        {"Entfernen", &RemoteConnectionsWindowController::removeProfile},
-        {"Importieren …", &RemoteConnectionsWindowController::importProfiles},
-        {"Exportieren …", &RemoteConnectionsWindowController::exportProfiles},
-    };
-    for (const auto& [title, action] : actions) {
-        auto* button = new QPushButton(QString::fromUtf8(title));
-        button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, action);
-        buttons->addWidget(button);
-    }
-    buttons->addStretch();
+    using Self = RemoteConnectionsWindowController;
+    QHBoxLayout* buttons = RemoteWindowControls::buttonRow<Self>(this, {
+        {"Verbinden …", &Self::connectProfile},
+        {"Hinzufügen …", &Self::addProfile},
+        {"Bearbeiten …", &Self::editProfile},
+        {"Entfernen", &Self::removeProfile},
+        {"Importieren …", &Self::importProfiles},
+        {"Exportieren …", &Self::exportProfiles},
+    });
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 12, 12, 12);
@@ -126,22 +120,12 @@ RemoteConnectionsWindowController::~RemoteConnectionsWindowController() = defaul
 
 QList<RemoteProfileEditor*> RemoteConnectionsWindowController::editors() const
 {
-    QList<RemoteProfileEditor*> open;
-    for (const QPointer<RemoteProfileEditor>& editor : m_editors) {
-        if (editor)
-            open.append(editor);
-    }
-    return open;
+    return RemoteWindowControls::stillOpen(m_editors);
 }
 
 QList<RemoteBrowserWindowController*> RemoteConnectionsWindowController::browsers() const
 {
-    QList<RemoteBrowserWindowController*> open;
-    for (const QPointer<RemoteBrowserWindowController>& browser : m_browsers) {
-        if (browser)
-            open.append(browser);
-    }
-    return open;
+    return RemoteWindowControls::stillOpen(m_browsers);
 }
 
 std::optional<RemoteProfile> RemoteConnectionsWindowController::selectedProfile(bool beepWithoutSelection)
@@ -219,9 +203,7 @@ void RemoteConnectionsWindowController::showEditor(const RemoteProfile& profile,
                                            [this](const RemoteProfile& saved) { replaceOrAppend(saved); }, this);
     m_editors.removeAll(nullptr);
     m_editors.append(editor);
-    editor->show();
-    editor->raise();
-    editor->activateWindow();
+    RemoteWindowControls::showInFront(editor);
 }
 
 void RemoteConnectionsWindowController::removeProfile()
@@ -332,9 +314,7 @@ void RemoteConnectionsWindowController::open(const RemoteProfile& profile, const
     auto* browser = new RemoteBrowserWindowController(profile, password, m_interaction, m_sftpTools, this);
     m_browsers.removeAll(nullptr);
     m_browsers.append(browser);
-    browser->show();
-    browser->raise();
-    browser->activateWindow();
+    RemoteWindowControls::showInFront(browser);
 }
 
 void RemoteConnectionsWindowController::importProfiles()
@@ -344,7 +324,12 @@ void RemoteConnectionsWindowController::importProfiles()
     const std::optional<QString> path = m_interaction.chooseFileToOpen(request);
     if (!path)
         return;
-    whenFinished(this, offTheGuiThread([path = *path] { return readImportedRemoteProfiles(path); }),
+    whenFinished(this, offTheGuiThread([path = *path] {
+                     // Opening a FIFO would wait for a writer for ever; only a plain file can be an export.
+                     if (!QFileInfo(path).isFile())
+                         throw RemoteProfileFileError(RemoteProfileFileError::Reason::unreadableFormat, path);
+                     return readImportedRemoteProfiles(path);
+                 }),
                  [this](QFuture<QList<RemoteProfile>> reading) {
                      if (const std::optional<BrenvikError> error = errorOf(reading))
                          return m_interaction.showError(*error);

@@ -54,3 +54,52 @@ TEST(ArchiveError, Descriptions)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ArchiveListing, TarVerboseLinesGiveTypeExactNameLinkAndSize)
+{
+    const QList<ArchiveEntry> entries = ArchiveListing::parseTarVerbose(
+        "-rw-r--r-- 0/0       70000 2024-01-01 10:00 \"a b/\\303\\244 \\\"q\\\" \\\\ -> x\\n\\377\"\n"
+        "lrwxrwxrwx 0/0           0 2024-01-01 10:00 \"l -> m\" -> \"../z\"\n"
+        "hrw-r--r-- 0/0           0 2024-01-01 10:00 \"h\" link to \"/etc/passwd\"\n"
+        "crw-r--r-- 0/0         1,3 2024-01-01 10:00 \"null\"\n");
+    ASSERT_EQ(entries.size(), 4);
+    EXPECT_EQ(entries[0].name, QByteArray("a b/\xc3\xa4 \"q\" \\ -> x\n\xff"));
+    EXPECT_EQ(entries[0].size, 70000);
+    EXPECT_EQ(entries[1].name, QByteArray("l -> m"));
+    EXPECT_EQ(entries[1].linkTarget, QByteArray("../z"));
+    EXPECT_EQ(entries[2].linkTarget, QByteArray("/etc/passwd"));
+    EXPECT_EQ(QByteArray() + entries[0].type + entries[1].type + entries[2].type + entries[3].type, "-lhc");
+    EXPECT_EQ(ArchiveListing::unpackedSize(entries), 70000);
+
+    // A line that cannot be read stops everything.
+    for (const char* broken : {"-rw-r--r-- 0/0 1 2024-01-01 10:00 \"offen\n", "-rw-r--r-- 0/0 1 2024-01-01 10:00 name\n",
+                               "-rw-r--r-- 0/0 1 2024-01-01 10:00 \"a\" --Volume Header--\n",
+                               "-rw-r--r-- 0/0 1 2024-01-01 10:00 \"\\9\"\n"}) {
+        SCOPED_TRACE(broken);
+        EXPECT_THROW(ArchiveListing::parseTarVerbose(broken), ArchiveError);
+    }
+}
+
+TEST(ArchiveListingCheck, EntriesAreCheckedByNameLinkTargetAndType)
+{
+    const auto refusal = [](const QList<ArchiveEntry>& entries) -> std::optional<ArchiveError::Case> {
+        try {
+            ArchiveListingCheck::checkTarEntries(entries);
+        } catch (const ArchiveError& error) {
+            return error.errorCase();
+        }
+        return std::nullopt;
+    };
+    using Case = ArchiveError::Case;
+    EXPECT_EQ(refusal({{'-', "a", {}, 0}, {'d', "b/", {}, 0}, {'l', "c", "/usr/lib", 0}, {'h', "d", "a", 0}}), std::nullopt);
+    EXPECT_EQ(refusal({{'h', "d", "../../etc/passwd", 0}}), Case::maliciousPath);
+    EXPECT_EQ(refusal({{'-', "\xff/../x", {}, 0}}), Case::maliciousPath);
+    for (const char type : {'c', 'b', 'p', '?', 'V'})
+        EXPECT_EQ(refusal({{'-', "a", {}, 0}, {type, "dev", {}, 0}}), Case::specialEntry);
+    // unzip prints names as they are stored, also when they are no UTF-8.
+    EXPECT_THROW(ArchiveListingCheck::checkZipListing(QByteArray("gut\n\xff\xfe/../x\n")), ArchiveError);
+}
+
+} // namespace

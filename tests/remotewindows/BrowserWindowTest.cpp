@@ -2,12 +2,10 @@
 
 #include "remote/RemoteBrowserWindowController.h"
 #include "support/FtpServers.h"
-#include "support/SftpServer.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
 
@@ -26,219 +24,155 @@ void writeFile(const QString& path, const QByteArray& contents)
     file.write(contents);
 }
 
+// A browser on a fresh folder of the FTP test server holding "voll/drin.txt",
+// "a.txt" and "b.txt".
 class BrowserWindow : public RemoteWindowsTest {
 protected:
     void SetUp() override
     {
         RemoteWindowsTest::SetUp();
+        const std::optional<FtpTestServer> server = FtpServers::plain();
         if (IsSkipped())
             return;
-        const std::optional<FtpTestServer> found = FtpServers::plain();
-        if (!found)
+        if (!server)
             GTEST_SKIP() << FtpServers::missingMessage;
-        server = *found;
-        folderName = QStringLiteral("rw-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-        folder = QString::fromUtf8(server.root) + u'/' + folderName;
+        RemoteProfile profile = server->profile(RemoteProtocolKind::ftp);
+        profile.initialPath = QStringLiteral("/rw-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        folder = QString::fromUtf8(server->root) + profile.initialPath;
         ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/voll")));
         writeFile(folder + QStringLiteral("/a.txt"), "alt");
         writeFile(folder + QStringLiteral("/b.txt"), "b");
         writeFile(folder + QStringLiteral("/voll/drin.txt"), "drin");
+        browser = std::make_unique<RemoteBrowserWindowController>(profile, server->password, interaction);
+        browser->setAttribute(Qt::WA_DeleteOnClose, false);
+        browser->show();
+        settle();
     }
 
     void TearDown() override
     {
+        browser.reset();
         if (!folder.isEmpty())
             QDir(folder).removeRecursively();
         RemoteWindowsTest::TearDown();
     }
 
-    std::unique_ptr<RemoteBrowserWindowController> openBrowser()
-    {
-        RemoteProfile profile = server.profile(RemoteProtocolKind::ftp);
-        profile.initialPath = QStringLiteral("/") + folderName;
-        auto browser = std::make_unique<RemoteBrowserWindowController>(profile, server.password, interaction);
-        browser->setAttribute(Qt::WA_DeleteOnClose, false);
-        browser->show();
-        settle(*browser);
-        return browser;
-    }
+    void settle() const { ASSERT_TRUE(waitFor([&] { return !browser->isBusy(); })); }
 
-    static void settle(RemoteBrowserWindowController& browser)
-    {
-        ASSERT_TRUE(waitFor([&] { return !browser.isBusy(); }));
-    }
-
-    static QStringList names(const RemoteBrowserWindowController& browser)
+    QStringList names() const
     {
         QStringList names;
-        for (const RemoteEntry& entry : browser.entries())
+        for (const RemoteEntry& entry : browser->entries())
             names.append(entry.name);
         return names;
     }
 
-    static void select(RemoteBrowserWindowController& browser, const QString& name)
+    // Selects the entry, runs the action and waits until the window is idle again.
+    void run(const QString& action, const QString& entry = {}) const
     {
-        browser.findChild<QTableWidget*>()->selectRow(int(names(browser).indexOf(name)));
+        if (!entry.isEmpty())
+            browser->findChild<QTableWidget*>()->selectRow(int(names().indexOf(entry)));
+        click(*browser, action);
+        settle();
     }
 
-    // Runs an action and waits until the window is idle again.
-    static void run(RemoteBrowserWindowController& browser, const QString& title)
+    void enterPath(const QString& path) const
     {
-        click(browser, title);
-        settle(browser);
+        auto* field = browser->findChild<QLineEdit*>();
+        field->setText(path);
+        QTest::keyClick(field, Qt::Key_Return);
+        settle();
     }
 
-    FtpTestServer server;
-    QString folderName;
     QString folder; // the served folder on this machine
+    std::unique_ptr<RemoteBrowserWindowController> browser;
 };
 
-TEST_F(BrowserWindow, NavigatesByPathParentAndDoubleClick)
+TEST_F(BrowserWindow, NavigatesByPathParentAndDoubleClickAndForgetsNamesOfAnotherFolder)
 {
-    auto browser = openBrowser();
-    EXPECT_EQ(names(*browser), (QStringList{QStringLiteral("voll"), QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
-    EXPECT_EQ(browser->statusText(), QStringLiteral("3 Einträge"));
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("voll"), QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    const QString start = browser->currentPath();
+    enterPath(start.mid(1) + QStringLiteral("//voll/./../voll"));
+    EXPECT_EQ(browser->currentPath(), start + QStringLiteral("/voll"));
+    EXPECT_EQ(names(), QStringList{QStringLiteral("drin.txt")});
 
-    auto* path = browser->findChild<QLineEdit*>();
-    path->setText(folderName + QStringLiteral("//voll/./../voll"));
-    QTest::keyClick(path, Qt::Key_Return);
-    settle(*browser);
-    EXPECT_EQ(browser->currentPath(), QStringLiteral("/") + folderName + QStringLiteral("/voll"));
-    EXPECT_EQ(names(*browser), QStringList{QStringLiteral("drin.txt")});
+    for (const QString& expected : {start, QStringLiteral("/"), QStringLiteral("/")}) {
+        run(QStringLiteral("Nach oben"));
+        EXPECT_EQ(browser->currentPath(), expected);
+    }
+    browser->openEntry(int(names().indexOf(start.mid(1))));
+    settle();
+    EXPECT_EQ(browser->currentPath(), start);
 
-    run(*browser, QStringLiteral("Nach oben"));
-    run(*browser, QStringLiteral("Nach oben"));
-    EXPECT_EQ(browser->currentPath(), QStringLiteral("/"));
-    run(*browser, QStringLiteral("Nach oben"));
-    EXPECT_EQ(browser->currentPath(), QStringLiteral("/"));
-
-    browser->openEntry(int(names(*browser).indexOf(folderName)));
-    settle(*browser);
-    EXPECT_EQ(browser->currentPath(), QStringLiteral("/") + folderName);
-
-    // A folder that cannot be listed shows nothing, so no action can join an
-    // old name to the new path.
-    select(*browser, QStringLiteral("a.txt"));
-    path->setText(QStringLiteral("/gibt-es-nicht"));
+    // A folder that cannot be listed shows nothing, so no action joins an old name to the new path.
     interaction.answerAlert(0);
-    QTest::keyClick(path, Qt::Key_Return);
-    settle(*browser);
+    enterPath(QStringLiteral("/gibt-es-nicht"));
     EXPECT_EQ(browser->statusText(), QStringLiteral("Fehler"));
     EXPECT_TRUE(browser->entries().isEmpty());
-    click(*browser, QStringLiteral("Löschen …"));
+    run(QStringLiteral("Löschen …"));
     EXPECT_EQ(interaction.beepCount(), 1);
 }
 
-TEST_F(BrowserWindow, NamedOperationsTrimRefuseBadNamesAndNeverReplace)
+TEST_F(BrowserWindow, NamedOperationsTrimRefuseBadNamesNeverReplaceAndNeverDeleteRecursively)
 {
-    auto browser = openBrowser();
     for (const QString& refused : {QStringLiteral("a/b"), QStringLiteral(" .. "), QStringLiteral("   ")}) {
         interaction.answerAlert(AlertAnswer(0).withText(refused));
         interaction.answerAlert(0);
-        run(*browser, QStringLiteral("Neuer Ordner …"));
+        run(QStringLiteral("Neuer Ordner …"));
         EXPECT_EQ(lastAlert(), QStringLiteral("Der Remote-Name ist nicht zulässig.")) << refused.toStdString();
     }
     interaction.answerAlert(AlertAnswer(0).withText(QStringLiteral("  Neu \n")));
-    run(*browser, QStringLiteral("Neuer Ordner …"));
-    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/Neu")).isDir());
-    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 4);
-    EXPECT_TRUE(names(*browser).contains(QStringLiteral("Neu")));
+    run(QStringLiteral("Neuer Ordner …"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
+              (QStringList{QStringLiteral("Neu"), QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("voll")}));
+    EXPECT_TRUE(names().contains(QStringLiteral("Neu")));
 
-    select(*browser, QStringLiteral("b.txt"));
     interaction.answerAlert(AlertAnswer(0).withText(QStringLiteral("a.txt")));
     interaction.answerAlert(0);
-    run(*browser, QStringLiteral("Umbenennen …"));
+    run(QStringLiteral("Umbenennen …"), QStringLiteral("b.txt"));
     EXPECT_EQ(contentsOf(folder + QStringLiteral("/a.txt")), QByteArray("alt"));
-    EXPECT_EQ(contentsOf(folder + QStringLiteral("/b.txt")), QByteArray("b"));
-
-    select(*browser, QStringLiteral("b.txt"));
     interaction.answerAlert(AlertAnswer(0).withText(QStringLiteral("c.txt")));
-    run(*browser, QStringLiteral("Umbenennen …"));
+    run(QStringLiteral("Umbenennen …"), QStringLiteral("b.txt"));
     EXPECT_EQ(contentsOf(folder + QStringLiteral("/c.txt")), QByteArray("b"));
-    EXPECT_EQ(browser->statusText(), QStringLiteral("4 Einträge"));
 
-    // Deleting is never recursive: a folder with contents stays, with the server's refusal.
-    select(*browser, QStringLiteral("voll"));
     interaction.answerAlert(0);
     interaction.answerAlert(0);
-    run(*browser, QStringLiteral("Löschen …"));
+    run(QStringLiteral("Löschen …"), QStringLiteral("voll"));
     EXPECT_EQ(browser->statusText(), QStringLiteral("Fehler"));
     EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/voll/drin.txt")));
-
-    select(*browser, QStringLiteral("c.txt"));
     interaction.answerAlert(0);
-    run(*browser, QStringLiteral("Löschen …"));
+    run(QStringLiteral("Löschen …"), QStringLiteral("c.txt"));
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/c.txt")));
-    EXPECT_FALSE(names(*browser).contains(QStringLiteral("c.txt")));
-
-    browser->findChild<QTableWidget*>()->clearSelection();
-    for (const QString& title : {QStringLiteral("Download …"), QStringLiteral("Umbenennen …"), QStringLiteral("Löschen …")})
-        click(*browser, title);
-    EXPECT_EQ(interaction.beepCount(), 3);
+    EXPECT_FALSE(names().contains(QStringLiteral("c.txt")));
 }
 
 TEST_F(BrowserWindow, UploadAsksBeforeReplacingDownloadKeepsTheLocalFileOnFailure)
 {
-    auto browser = openBrowser();
     const TempFolder local;
     const QString upload = local.write("a.txt", "neu").path();
-
-    interaction.answerOpenFile(upload);
-    interaction.answerAlert(1);
-    run(*browser, QStringLiteral("Upload …"));
-    EXPECT_EQ(interaction.alerts().last().informativeText, QStringLiteral("„a.txt“ ist auf dem Server bereits vorhanden."));
-    EXPECT_EQ(contentsOf(folder + QStringLiteral("/a.txt")), QByteArray("alt"));
-
-    interaction.answerOpenFile(upload);
-    interaction.answerAlert(0);
-    run(*browser, QStringLiteral("Upload …"));
-    EXPECT_EQ(contentsOf(folder + QStringLiteral("/a.txt")), QByteArray("neu"));
+    for (int answer : {1, 0}) {
+        interaction.answerOpenFile(upload);
+        interaction.answerAlert(answer);
+        run(QStringLiteral("Upload …"));
+        EXPECT_EQ(contentsOf(folder + QStringLiteral("/a.txt")), QByteArray(answer == 0 ? "neu" : "alt"));
+    }
     EXPECT_EQ(alertCount(), 2);
 
     const QString target = local.write("ziel.txt", "lokal").path();
-    select(*browser, QStringLiteral("b.txt"));
-    interaction.answerSaveFile(target);
-    click(*browser, QStringLiteral("Download …"));
-    ASSERT_TRUE(waitFor([&] { return browser->statusText() == QStringLiteral("Download abgeschlossen"); }));
-    EXPECT_EQ(contentsOf(target), QByteArray("b"));
-    EXPECT_EQ(interaction.saveFileRequests().last().suggestedName, QStringLiteral("b.txt"));
-
-    writeFile(target, "lokal");
-    QFile::remove(folder + QStringLiteral("/b.txt"));
-    select(*browser, QStringLiteral("b.txt"));
-    interaction.answerSaveFile(target);
-    interaction.answerAlert(0);
-    click(*browser, QStringLiteral("Download …"));
-    ASSERT_TRUE(waitFor([&] { return browser->statusText() == QStringLiteral("Fehler"); }));
-    EXPECT_EQ(contentsOf(target), QByteArray("lokal"));
+    for (bool removedMeanwhile : {false, true}) {
+        writeFile(target, "lokal");
+        interaction.answerSaveFile(target);
+        if (removedMeanwhile) {
+            QFile::remove(folder + QStringLiteral("/b.txt"));
+            interaction.answerAlert(0);
+        }
+        run(QStringLiteral("Download …"), QStringLiteral("b.txt"));
+        const QString done = removedMeanwhile ? QStringLiteral("Fehler") : QStringLiteral("Download abgeschlossen");
+        ASSERT_TRUE(waitFor([&] { return browser->statusText() == done; }));
+        EXPECT_EQ(contentsOf(target), QByteArray(removedMeanwhile ? "lokal" : "b"));
+    }
     EXPECT_EQ(QDir(local.url().path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               (QStringList{QStringLiteral("a.txt"), QStringLiteral("ziel.txt")}));
-}
-
-TEST_F(RemoteWindowsTest, SftpBrowserWorksThroughTheSftpTransport)
-{
-    const std::optional<SftpTestServer> server = SftpServer::local();
-    if (!server)
-        GTEST_SKIP() << SftpServer::missingMessage;
-    RemoteProfile profile = server->profile();
-    profile.initialPath = server->makeFolder("rw-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8());
-    storePassword(profile, server->password);
-    RemoteBrowserWindowController browser(profile, server->password, interaction, sftpTools());
-    browser.show();
-    ASSERT_TRUE(waitFor([&] { return !browser.isBusy(); }));
-    EXPECT_TRUE(browser.entries().isEmpty());
-    QStringList lines;
-    for (const QLabel* label : browser.findChildren<QLabel*>())
-        lines.append(label->text());
-    EXPECT_TRUE(lines.contains(QStringLiteral("SFTP verschlüsselt die Transportverbindung."))) << lines.join(u'|').toStdString();
-
-    interaction.answerAlert(AlertAnswer(0).withText(QStringLiteral("Über SFTP")));
-    click(browser, QStringLiteral("Neuer Ordner …"));
-    ASSERT_TRUE(waitFor([&] { return !browser.isBusy(); }));
-    EXPECT_TRUE(QFileInfo(QString::fromUtf8(server->localPath(profile.initialPath.toUtf8())) + QStringLiteral("/Über SFTP"))
-                    .isDir());
-    ASSERT_EQ(browser.entries().size(), 1);
-    EXPECT_TRUE(browser.entries().first().isDirectory);
 }
 
 } // namespace

@@ -9,11 +9,11 @@
 #include "support/SftpServer.h"
 #include "support/TestEnvironment.h"
 
-#include <QCoreApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
-#include <QProcess>
 #include <QTableWidget>
+#include <sys/stat.h>
 
 namespace {
 
@@ -21,14 +21,6 @@ struct Connection {
     RemoteProfile profile;
     QString password;
 };
-
-QStringList rowTexts(QTableWidget& table, int row)
-{
-    QStringList texts;
-    for (int column = 0; column < table.columnCount(); ++column)
-        texts.append(table.item(row, column)->text());
-    return texts;
-}
 
 QByteArray fileContents(const QString& path)
 {
@@ -82,21 +74,17 @@ TEST_F(ConnectionsWindow, ProfileIsAddedEditedAndRemovedTogetherWithItsPassword)
     RemoteProfileEditor& editor = *window->editors().first();
 
     click(editor, QStringLiteral("Sichern"));
-    EXPECT_EQ(editor.status().text, QStringLiteral("Name, Server und gültiger Port sind erforderlich."));
+    EXPECT_EQ(editor.status().tone, EditorStatus::Tone::failure);
     EXPECT_EQ(window->editors().size(), 1);
     EXPECT_TRUE(storedProfiles().isEmpty());
 
-    RemoteProfile typed = ftpProfile(QStringLiteral("Büro"));
-    typed.kind = RemoteProtocolKind::ftps;
-    fillEditor(editor, typed, QStringLiteral("geheim-42"));
+    fillEditor(editor, ftpProfile(QStringLiteral("Büro")), QStringLiteral("geheim-42"));
     saveEditor(*window);
     ASSERT_EQ(window->profiles().size(), 1);
     const RemoteProfile saved = window->profiles().first();
     forgetPasswordAfterTest(saved.id);
     EXPECT_EQ(storedProfiles(), window->profiles());
-    EXPECT_EQ(rowTexts(*window->table(), 0),
-              (QStringList{QStringLiteral("Büro"), QStringLiteral("FTPS"), QStringLiteral("127.0.0.1:2121"),
-                           QStringLiteral("anna"), QStringLiteral("Keychain")}));
+    EXPECT_EQ(window->table()->item(0, 4)->text(), QStringLiteral("Keychain"));
     EXPECT_EQ(credentials.read(saved.id), QStringLiteral("geheim-42"));
     EXPECT_FALSE(fileContents(brenvikSettings().fileName()).contains("geheim-42"));
 
@@ -114,14 +102,9 @@ TEST_F(ConnectionsWindow, ProfileIsAddedEditedAndRemovedTogetherWithItsPassword)
     EXPECT_EQ(credentials.read(saved.id), QStringLiteral("geheim-42"));
 
     window->table()->selectRow(0);
-    interaction.answerAlert(1);
-    click(*window, QStringLiteral("Entfernen"));
-    EXPECT_EQ(storedProfiles().size(), 1);
     interaction.answerAlert(0);
     click(*window, QStringLiteral("Entfernen"));
-    EXPECT_EQ(lastAlert(), QStringLiteral("Verbindung „Büro neu“ entfernen?"));
     EXPECT_TRUE(storedProfiles().isEmpty());
-    EXPECT_EQ(window->table()->rowCount(), 0);
     EXPECT_EQ(credentials.read(saved.id), std::nullopt);
 
     for (const QString& title : {QStringLiteral("Bearbeiten …"), QStringLiteral("Entfernen"), QStringLiteral("Verbinden …")})
@@ -130,24 +113,10 @@ TEST_F(ConnectionsWindow, ProfileIsAddedEditedAndRemovedTogetherWithItsPassword)
     EXPECT_TRUE(window->editors().isEmpty());
 }
 
-// Runs in a child of this executable whose session bus leads nowhere: the
-// keychain library keeps its first bus connection for the life of a process.
 TEST(ConnectionsWindowWithoutKeychain, RefusedPasswordLeavesTheProfilesAsTheyWere)
 {
-    if (!qEnvironmentVariableIsSet("BRENVIK_TEST_WITHOUT_SECRET_SERVICE")) {
-        QProcessEnvironment environment = environmentWithoutSecretService();
-        environment.insert(QStringLiteral("BRENVIK_TEST_WITHOUT_SECRET_SERVICE"), QStringLiteral("1"));
-        QProcess child;
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=ConnectionsWindowWithoutKeychain.*")});
-        ASSERT_TRUE(child.waitForFinished(60000));
-        const QByteArray output = child.readAll();
-        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
-        return;
-    }
+    if (!insideRunWithoutSecretService())
+        return runTestWithoutSecretService(QStringLiteral("ConnectionsWindowWithoutKeychain.*"));
     const RemoteProfile existing = ftpProfile(QStringLiteral("Vorhanden"));
     RemoteProfileStore::shared().setProfiles({existing});
     ScriptedInteraction interaction;
@@ -176,14 +145,11 @@ TEST_F(ConnectionsWindow, ConnectingHandsTheStoredPasswordToTheCallbackOnlyWhenT
     RemoteProfileStore::shared().setProfiles({withoutPassword, withPassword});
     storePassword(withPassword, QStringLiteral("pw"));
     auto window = openWindow();
-    EXPECT_EQ(window->table()->item(0, 4)->text(), QStringLiteral("Nicht gespeichert"));
-
     interaction.answerAlert(0);
     window->table()->selectRow(0);
     click(*window, QStringLiteral("Verbinden …"));
     EXPECT_EQ(lastAlert(), QStringLiteral("Keine Zugangsdaten gespeichert"));
     EXPECT_TRUE(connections.isEmpty());
-    EXPECT_TRUE(window->isVisible());
 
     QTableWidget& table = *window->table();
     const QPoint row = table.visualItemRect(table.item(1, 0)).center();
@@ -213,7 +179,6 @@ TEST_F(ConnectionsWindow, FirstSftpConnectionPinsTheConfirmedKeyAndCancelLeavesI
     ASSERT_TRUE(waitFor([&] { return alertCount() == 1 && window->table()->isEnabled(); }));
     const AlertRequest& question = interaction.alerts().first();
     EXPECT_EQ(question.message, QStringLiteral("Erste Verbindung mit 127.0.0.1"));
-    ASSERT_EQ(question.accessory.controls.size(), 1);
     const QStringList offered = question.accessory.controls.first().items;
     EXPECT_TRUE(offered.contains(server->fingerprint)) << offered.join(u' ').toStdString();
     EXPECT_TRUE(connections.isEmpty());
@@ -222,10 +187,8 @@ TEST_F(ConnectionsWindow, FirstSftpConnectionPinsTheConfirmedKeyAndCancelLeavesI
     interaction.answerAlert(AlertAnswer(0).withSelection(int(offered.indexOf(server->fingerprint))));
     click(*window, QStringLiteral("Verbinden …"));
     ASSERT_TRUE(waitFor([&] { return !connections.isEmpty(); }));
-    EXPECT_EQ(alertCount(), 2);
     EXPECT_EQ(connections.first().profile.expectedHostKey, server->fingerprint);
     EXPECT_EQ(storedProfiles().first().expectedHostKey, server->fingerprint);
-    EXPECT_EQ(storedProfiles().first().id, profile.id);
 }
 
 TEST_F(ConnectionsWindow, OwnWindowListsWithTheRightPinAndIsBlockedByAWrongOne)
@@ -256,6 +219,10 @@ TEST_F(ConnectionsWindow, OwnWindowListsWithTheRightPinAndIsBlockedByAWrongOne)
 
     ASSERT_EQ(good.entries().size(), 1);
     EXPECT_EQ(good.entries().first().name, QStringLiteral("da.txt"));
+    QStringList lines;
+    for (const QLabel* label : good.findChildren<QLabel*>())
+        lines.append(label->text());
+    EXPECT_TRUE(lines.contains(QStringLiteral("SFTP verschlüsselt die Transportverbindung.")));
     EXPECT_TRUE(blocked.entries().isEmpty());
     EXPECT_EQ(blocked.statusText(), QStringLiteral("Fehler"));
     ASSERT_EQ(alertCount(), 1);
@@ -265,7 +232,7 @@ TEST_F(ConnectionsWindow, OwnWindowListsWithTheRightPinAndIsBlockedByAWrongOne)
     EXPECT_TRUE(refusal.contains(server->fingerprint));
 }
 
-TEST_F(ConnectionsWindow, ImportAddsPasswordlessCopiesAndNeverReplacesWhatIsThere)
+TEST_F(ConnectionsWindow, ExportHoldsNoPasswordImportAppendsPasswordlessCopies)
 {
     const RemoteProfile first = ftpProfile(QStringLiteral("Eins"));
     const RemoteProfile second = ftpProfile(QStringLiteral("Zwei"));
@@ -273,47 +240,34 @@ TEST_F(ConnectionsWindow, ImportAddsPasswordlessCopiesAndNeverReplacesWhatIsTher
     storePassword(first, QStringLiteral("nur-im-schluesselbund"));
     const TempFolder folder;
     const QString exported = folder.file("Export.json").path();
-    {
-        auto window = openWindow();
-        interaction.answerSaveFile(exported);
-        interaction.answerAlert(0);
-        click(*window, QStringLiteral("Exportieren …"));
-        ASSERT_TRUE(waitFor([&] { return alertCount() == 1; }));
-        EXPECT_EQ(lastAlert(), QStringLiteral("Profile exportiert"));
-        EXPECT_EQ(interaction.saveFileRequests().first().suggestedName, QStringLiteral("Brenvik-Verbindungen.json"));
-    }
+    const QString broken = folder.file("fifo.json").path();
+    ASSERT_EQ(mkfifo(QFile::encodeName(broken).constData(), 0600), 0);
+    auto window = openWindow();
+    interaction.answerSaveFile(exported);
+    interaction.answerAlert(0);
+    click(*window, QStringLiteral("Exportieren …"));
+    ASSERT_TRUE(waitFor([&] { return alertCount() == 1; }));
     EXPECT_FALSE(fileContents(exported).contains("nur-im-schluesselbund"));
 
-    brenvikSettings().clear();
-    auto window = openWindow();
-    click(*window, QStringLiteral("Exportieren …"));
-    EXPECT_EQ(interaction.beepCount(), 1);
-    const QString broken = folder.write("kaputt.json", "[{\"name\": 1}]").path();
-    interaction.answerOpenFile(broken);
-    interaction.answerAlert(0);
-    click(*window, QStringLiteral("Importieren …"));
-    ASSERT_TRUE(waitFor([&] { return alertCount() == 2; }));
-    EXPECT_EQ(lastAlert(), RemoteProfileFileError(RemoteProfileFileError::Reason::unreadableFormat, broken).description());
-    EXPECT_TRUE(window->profiles().isEmpty());
-    for (int round = 1; round <= 2; ++round) {
-        interaction.answerOpenFile(exported);
+    for (const QString& file : {broken, exported}) {
+        interaction.answerOpenFile(file);
         interaction.answerAlert(0);
         click(*window, QStringLiteral("Importieren …"));
-        ASSERT_TRUE(waitFor([&] { return alertCount() == round + 2; }));
-        EXPECT_EQ(lastAlert(), QStringLiteral("2 Profil(e) importiert"));
+        ASSERT_TRUE(waitFor([&] { return alertCount() == (file == broken ? 2 : 3); }));
     }
-    const QList<RemoteProfile> imported = window->profiles();
-    ASSERT_EQ(imported.size(), 4);
-    EXPECT_EQ(storedProfiles(), imported);
-    QSet<QUuid> ids;
-    for (int row = 0; row < 4; ++row) {
-        ids.insert(imported[row].id);
-        EXPECT_EQ(imported[row].name, (row % 2 ? second.name : first.name) + QStringLiteral(" (importiert)"));
+    EXPECT_EQ(interaction.alerts().at(1).message,
+              RemoteProfileFileError(RemoteProfileFileError::Reason::unreadableFormat, broken).description());
+    EXPECT_EQ(lastAlert(), QStringLiteral("2 Profil(e) importiert"));
+    const QList<RemoteProfile> profiles = window->profiles();
+    ASSERT_EQ(profiles.size(), 4);
+    EXPECT_EQ(storedProfiles(), profiles);
+    EXPECT_EQ(profiles.mid(0, 2), (QList<RemoteProfile>{first, second}));
+    EXPECT_EQ(window->table()->item(0, 4)->text(), QStringLiteral("Keychain"));
+    for (int row : {2, 3}) {
+        EXPECT_TRUE(profiles[row].name.endsWith(QStringLiteral(" (importiert)")));
+        EXPECT_NE(profiles[row].id, profiles[row - 2].id);
         EXPECT_EQ(window->table()->item(row, 4)->text(), QStringLiteral("Nicht gespeichert"));
     }
-    ids.insert(first.id);
-    ids.insert(second.id);
-    EXPECT_EQ(ids.size(), 6);
 }
 
 } // namespace

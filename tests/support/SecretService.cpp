@@ -1,6 +1,8 @@
 #include "support/SecretService.h"
 
+#include <QCoreApplication>
 #include <QProcess>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -39,4 +41,23 @@ QProcessEnvironment environmentWithoutSecretService()
                        QStringLiteral("unix:path=/nonexistent/brenvik-no-session-bus"));
     environment.remove(QStringLiteral("DISPLAY"));
     return environment;
+}
+
+bool insideRunWithoutSecretService()
+{
+    return qEnvironmentVariableIsSet("BRENVIK_TEST_WITHOUT_SECRET_SERVICE");
+}
+
+void runTestWithoutSecretService(const QString& gtestFilter)
+{
+    QProcessEnvironment environment = environmentWithoutSecretService();
+    environment.insert(QStringLiteral("BRENVIK_TEST_WITHOUT_SECRET_SERVICE"), QStringLiteral("1"));
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + gtestFilter});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QByteArray output = child.readAll();
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
 }

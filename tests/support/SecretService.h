@@ -17,3 +17,11 @@ bool privateSecretServiceReachable();
 // The current environment with a session bus address that leads nowhere: every
 // keychain access fails as on a machine without a Secret Service.
 QProcessEnvironment environmentWithoutSecretService();
+
+// For tests that need a keychain that fails: true inside the child that
+// runTestsWithoutSecretService starts.
+bool insideRunWithoutSecretService();
+// Runs the tests matching `gtestFilter` again in a child of this executable
+// whose session bus leads nowhere (the keychain library keeps its first bus
+// connection for the life of a process) and fails unless exactly one passes.
+void runTestWithoutSecretService(const QString& gtestFilter);

@@ -96,3 +96,23 @@ TEST(BatchRenameEngineTest, ANameTakenAfterTheCheckFailsTheSecondPhaseAndRollsBa
     EXPECT_EQ(contents(folder.file("y")), "fremd");
     EXPECT_EQ(contents(folder.file("b")), "B");
 }
+
+TEST(BatchRenameEngineTest, AFirstPhaseThatCannotMoveAnEntryGivesEveryNameBack)
+{
+    // In a sticky folder the unprivileged user may move its own entry but not root's.
+    TempFolder folder;
+    const FileUrl own = folder.write("eigen", "E"), foreign = folder.write("fremd", "F");
+    ASSERT_EQ(chown(own.nativePath().constData(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(folder.path().constData(), 01777), 0);
+    const QList<RenamePlanItem> plan = {{own, folder.file("x")}, {foreign, folder.file("y")}};
+    EXPECT_EQ(runUnprivileged([&] {
+        try {
+            BatchRenameEngine::applyNow(plan);
+        } catch (const SystemError& error) {
+            // The first entry moved; the second one stopped the run.
+            return (error.code() == EPERM || error.code() == EACCES) && error.nativePath().endsWith("fremd") ? 0 : 2;
+        }
+        return 1;
+    }), 0);
+    EXPECT_EQ(entries(folder), QStringList({"eigen", "fremd"}));
+}

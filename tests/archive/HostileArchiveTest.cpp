@@ -1,0 +1,134 @@
+#include "ArchiveTestSupport.h"
+
+#include "archive/ArchiveProvider.h"
+#include "platform/ChildProcess.h"
+#include "platform/FileRemover.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+
+namespace {
+
+using Case = ArchiveError::Case;
+constexpr std::optional<Case> unpacked = std::nullopt;
+
+// What the provider does with each archive of hostile_archives.py: refuse it
+// (and with which error) or unpack it.
+struct Expectation {
+    const char* name;
+    std::optional<Case> zip;
+    std::optional<Case> tar;
+};
+
+const Expectation expectations[] = {
+    {"dotdot", Case::maliciousPath, Case::maliciousPath},
+    {"absolute", Case::maliciousPath, Case::maliciousPath},
+    {"tilde", Case::maliciousPath, Case::maliciousPath},
+    {"backslash", Case::maliciousPath, Case::maliciousPath},
+    {"link-then-file", Case::toolFailed, Case::toolFailed},
+    {"relative-link-then-file", Case::toolFailed, Case::toolFailed},
+    {"link-chain", Case::toolFailed, Case::toolFailed},
+    {"hard-link-absolute", unpacked, Case::maliciousPath},
+    {"hard-link-relative", unpacked, Case::maliciousPath},
+    {"line-break", Case::maliciousPath, Case::maliciousPath},
+    {"not-utf8", Case::maliciousPath, Case::maliciousPath},
+    {"special", Case::specialEntry, Case::specialEntry},
+    {"set-id-and-owner", unpacked, unpacked},
+};
+
+// <root>/outside holds what an escape would hit; <root>/archives the corpus;
+// archives are unpacked in <root>/target, three levels below <root> as the
+// relative escapes of the corpus expect.
+class HostileArchive : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root.write("outside/victim.txt", "unberührt");
+        ChildProcess python("/usr/bin/python3", {HOSTILE_ARCHIVES_SCRIPT, root.makeFolder("archives").nativePath(),
+                                                  root.file("outside").nativePath()});
+        const ChildProcessResult made = python.runToCompletion();
+        ASSERT_EQ(made.exitStatus, 0) << made.standardError.constData();
+        ASSERT_EQ(made.standardOutput.trimmed().split('\n').size(), qsizetype(std::size(expectations)));
+        root.makeFolder("target");
+        home = FileUrl::fromLocalPath(QDir::homePath());
+        before = treeOf(root.url());
+        homeBefore = treeOf(home);
+    }
+
+    FileUrl archive(const char* name, const char* suffix) const
+    {
+        return root.file(QByteArray("archives/") + name + suffix);
+    }
+
+    // Everything but `unpackedInto` is as it was; `unpackedInto` goes.
+    void expectNothingElseChanged(const FileUrl& unpackedInto) const
+    {
+        QMap<QByteArray, QByteArray> after = treeOf(root.url());
+        const QByteArray inside = unpackedInto.nativePath().mid(root.path().size());
+        after.removeIf([&](auto entry) { return entry.key() == inside || entry.key().startsWith(inside + '/'); });
+        EXPECT_EQ(after, before);
+        EXPECT_EQ(treeOf(home), homeBefore);
+        FileRemover::remove(unpackedInto);
+    }
+
+    TempFolder root;
+    FileUrl home;
+    QMap<QByteArray, QByteArray> before;
+    QMap<QByteArray, QByteArray> homeBefore;
+};
+
+// Only files, folders and links, ours, without set-id bits.
+void expectOnlyPlainEntries(const FileUrl& folder)
+{
+    struct stat st;
+    for (const QByteArray& path : treeOf(folder).keys()) {
+        ASSERT_EQ(lstat((folder.nativePath() + path).constData(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode)) << path.constData();
+        EXPECT_EQ(st.st_mode & (S_ISUID | S_ISGID), 0u) << path.constData();
+        EXPECT_EQ(st.st_uid, geteuid()) << path.constData();
+    }
+}
+
+TEST_F(HostileArchive, TheProviderRefusesOrUnpacksInsideTheDestinationOnly)
+{
+    ArchiveProvider provider;
+    for (const Expectation& expected : expectations) {
+        for (const bool zip : {true, false}) {
+            SCOPED_TRACE(std::string(expected.name) + (zip ? ".zip" : ".tar"));
+            const FileUrl destination = root.file("target").appending(QByteArray(expected.name) + (zip ? "-zip" : "-tar"));
+            const JobEnd end = awaitJob(zip ? provider.extractZIP(archive(expected.name, ".zip"), destination)
+                                            : provider.extractTar(archive(expected.name, ".tar"), destination));
+            EXPECT_EQ(end.error, zip ? expected.zip : expected.tar) << end.description.toStdString();
+            EXPECT_EQ(end.result.has_value(), !end.error.has_value());
+            if (end.result)
+                expectOnlyPlainEntries(destination);
+            expectNothingElseChanged(destination);
+        }
+    }
+}
+
+// Also without the listing check, the tools with their arguments write nothing
+// outside. (tar would make the device files of "special" as root: that is
+// what the listing check refuses.)
+TEST_F(HostileArchive, TheToolsAloneKeepEveryEntryInside)
+{
+    int folder = 0;
+    for (const Expectation& expected : expectations) {
+        for (const bool zip : {true, false}) {
+            if (!zip && QByteArray(expected.name) == "special")
+                continue;
+            SCOPED_TRACE(std::string(expected.name) + (zip ? ".zip" : ".tar"));
+            const FileUrl work = root.file("target").appending(QByteArray::number(++folder));
+            const FileUrl contents = root.makeFolder(work.nativePath().mid(root.path().size() + 1) + "/contents");
+            const QByteArray path = archive(expected.name, zip ? ".zip" : ".tar").nativePath();
+            ChildProcess tool(zip ? ArchiveTools().unzip : ArchiveTools().tar,
+                              zip ? ArchiveProvider::unzipArguments(path, contents.nativePath())
+                                  : ArchiveProvider::untarArguments(path, contents.nativePath()));
+            tool.setOwnSession(true);
+            tool.runToCompletion();
+            expectNothingElseChanged(work);
+        }
+    }
+}
+
+} // namespace
