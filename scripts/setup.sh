@@ -11,7 +11,7 @@ PACKAGES=(
   curl openssh-client zip unzip tar
   openssh-server python3-pyftpdlib python3-openssl openssl proftpd-core
   gnome-keyring dbus dbus-x11 libsecret-tools xvfb xauth fonts-dejavu-core
-  iproute2 procps e2fsprogs
+  iproute2 procps e2fsprogs desktop-file-utils
 )
 
 missing=()

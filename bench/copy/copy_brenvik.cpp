@@ -1,5 +1,8 @@
-// One FileOperationQueue::perform as a whole process, for the copy benchmark.
-// Usage: bench_copy_brenvik copy|move SOURCE DESTINATION_FOLDER (absolute paths)
+// One FileOperationQueue::perform, or one FileSystemCore::directorySize, as a
+// whole process for the copy benchmark.
+// Usage: bench_copy_brenvik copy|move SOURCE DESTINATION_FOLDER
+//        bench_copy_brenvik size FOLDER (absolute paths)
+#include "core/FileSystemCore.h"
 #include "operations/FileOperationQueue.h"
 
 #include <cstdio>
@@ -7,6 +10,10 @@
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "size") == 0) {
+        std::printf("%lld\n", static_cast<long long>(FileSystemCore::directorySize(FileUrl::fromNativePath(argv[2]))));
+        return 0;
+    }
     if (argc != 4 || (std::strcmp(argv[1], "copy") != 0 && std::strcmp(argv[1], "move") != 0))
         return 2;
     using Queue = FileOperationQueue;

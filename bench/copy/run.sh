@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Copying and moving: FileOperationQueue::perform against `cp -a` and `mv`, and
-# for copies a syscall floor. Every tool runs as a whole process; the tools
-# alternate in every round (the one to start changes each round); medians of
-# RUNS rounds; ratios last. Results go to fresh folders and are removed only at
-# the end: this disk creates files slowly for minutes after a mass deletion,
-# which would punish whichever tool runs next.
-#   copy 1 GiB:    one file of BIG_MIB MiB, disk to disk
+# Copying, moving and folder sizes: FileOperationQueue::perform against `cp -a`
+# and `mv`, FileSystemCore::directorySize against `du -s`, and for copies a
+# syscall floor. Every tool runs as a whole process; the tools alternate in
+# every round (the one to start changes each round); medians of RUNS rounds;
+# ratios last. Results go to fresh folders and are removed only at the end:
+# this disk creates files slowly for minutes after a mass deletion, which would
+# punish whichever tool runs next.
+#   copy big:      one file of BIG_MIB MiB, disk to disk
+#   copy sparse:   a 2 GiB file holding 8 KiB of data, disk to disk (sizes on disk compared)
 #   copy tree:     FOLDERS folders of PER_FOLDER small files, disk to disk
+#   size:          the folder size of two such trees
 #   move to disk:  the tree from /dev/shm to the disk
 #   move to shm:   the tree from the disk to /dev/shm
 # A move to /dev/shm is a mass deletion on the disk; SETTLE seconds of rest
@@ -24,12 +27,15 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRENVIK_TESTS
 cmake --build "$build" --target bench_copy_floor bench_copy_brenvik >/dev/null
 brenvik="$build/bench/copy/bench_copy_brenvik"
 floor="$build/bench/copy/bench_copy_floor"
+echo "Last zu Beginn: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 disk=$(mktemp -d /var/tmp/brenvik-bench-copy.XXXXXX)
 memory=$(mktemp -d /dev/shm/brenvik-bench-copy.XXXXXX)
 trap 'rm -rf "$disk" "$memory"' EXIT
 mkdir "$disk/src" "$disk/out"
 head -c $((big_mib << 20)) /dev/urandom >"$disk/src/big.bin"
+truncate -s 2G "$disk/src/sparse.img"
+head -c 8192 /dev/urandom | dd of="$disk/src/sparse.img" bs=8192 seek=$((1 << 17)) conv=notrunc status=none
 python3 - "$disk/src/tree" "$folders" "$per_folder" <<'PY'
 import os, random, sys
 root, folders, per_folder = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
@@ -58,23 +64,32 @@ timed() {
 }
 order() { if (( $1 % 2 == 0 )); then echo "$2"; else echo "$2" | tr ' ' '\n' | tac | tr '\n' ' '; fi; }
 
-for ((i = 0; i < runs; i++)); do
-  for tool in $(order "$i" "brenvik cp floor"); do
-    out="$disk/out/big-$tool-$i"; mkdir "$out"
-    case $tool in
-      brenvik) timed big brenvik "$brenvik" copy "$disk/src/big.bin" "$out" ;;
-      cp) timed big cp cp -a "$disk/src/big.bin" "$out/" ;;
-      floor) timed big floor "$floor" "$disk/src/big.bin" "$out/big.bin" ;;
-    esac
+# copies SCENARIO SOURCE TOOLS: each tool copies SOURCE into a fresh folder, round after round.
+copies() {
+  local scenario=$1 source=$2 tools=$3 i tool out
+  for ((i = 0; i < runs; i++)); do
+    for tool in $(order "$i" "$tools"); do
+      out="$disk/out/$scenario-$tool-$i"; mkdir "$out"
+      case $tool in
+        brenvik) timed "$scenario" brenvik "$brenvik" copy "$source" "$out" ;;
+        cp) timed "$scenario" cp cp -a "$source" "$out/" ;;
+        floor) timed "$scenario" floor "$floor" "$source" "$out/$(basename "$source")" ;;
+      esac
+    done
   done
-done
+}
+copies big "$disk/src/big.bin" "brenvik cp floor"
+copies sparse "$disk/src/sparse.img" "brenvik cp"
+copies tree "$disk/src/tree" "brenvik cp floor"
+
+mkdir "$disk/sizes"
+mv "$disk/out/tree-cp-0/tree" "$disk/sizes/a"
+mv "$disk/out/tree-brenvik-0/tree" "$disk/sizes/b"
 for ((i = 0; i < runs; i++)); do
-  for tool in $(order "$i" "brenvik cp floor"); do
-    out="$disk/out/tree-$tool-$i"; mkdir "$out"
+  for tool in $(order "$i" "brenvik du"); do
     case $tool in
-      brenvik) timed tree brenvik "$brenvik" copy "$disk/src/tree" "$out" ;;
-      cp) timed tree cp cp -a "$disk/src/tree" "$out/" ;;
-      floor) timed tree floor "$floor" "$disk/src/tree" "$out/tree" ;;
+      brenvik) timed size brenvik "$brenvik" size "$disk/sizes" ;;
+      du) timed size du du -s "$disk/sizes" ;;
     esac
   done
 done
@@ -102,26 +117,28 @@ for ((i = 0; i < runs; i++)); do
 done
 
 median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-m() { echo "${times[$1]}" | median; }
+m() { echo "${times[$1]:-0}" | median; }
+ms() { echo $(( $(m "$1") / 1000 )); }
 echo "Läufe: $runs (Median, ganze Prozesse, Millisekunden); Baum: $folders Ordner × $per_folder Dateien"
-printf '%-22s %10s %10s %10s\n' "" "Brenvik" "cp -a/mv" "Untergrenze"
-for scenario in big tree; do
-  printf '%-22s %10.0f %10.0f %10.0f\n' "Kopieren $scenario" "$(($(m "$scenario brenvik") / 1000))" \
-    "$(($(m "$scenario cp") / 1000))" "$(($(m "$scenario floor") / 1000))"
+echo "Last am Ende: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-22s %10s %10s %10s\n' "" "Brenvik" "Peer" "Untergrenze"
+for scenario in big sparse tree; do
+  printf '%-22s %10d %10d %10d\n' "Kopieren $scenario" "$(ms "$scenario brenvik")" "$(ms "$scenario cp")" "$(ms "$scenario floor")"
 done
+printf '%-22s %10d %10d\n' "Ordnergröße (du -s)" "$(ms "size brenvik")" "$(ms "size du")"
 for scenario in to-disk to-shm; do
-  printf '%-22s %10.0f %10.0f\n' "Verschieben $scenario" "$(($(m "$scenario brenvik") / 1000))" \
-    "$(($(m "$scenario mv") / 1000))"
+  printf '%-22s %10d %10d\n' "Verschieben $scenario" "$(ms "$scenario brenvik")" "$(ms "$scenario mv")"
 done
+echo "Belegt auf der Platte (Bytes): Quelle $(($(stat -c %b "$disk/src/sparse.img") * 512)), Brenvik $(($(stat -c %b "$disk/out/sparse-brenvik-0/sparse.img") * 512)), cp -a $(($(stat -c %b "$disk/out/sparse-cp-0/sparse.img") * 512))"
 echo "Einzelne Läufe (ms):"
 for key in "${!times[@]}"; do
   printf '  %-16s' "$key"; for t in ${times[$key]}; do printf ' %8d' $((t / 1000)); done; echo
 done | sort
-for scenario in big tree; do
-  awk -v b="$(m "$scenario brenvik")" -v c="$(m "$scenario cp")" -v f="$(m "$scenario floor")" -v s="$scenario" \
-    'BEGIN { printf "Verhältnis Kopieren %s: Brenvik / cp -a = %.2f, Brenvik / Untergrenze = %.2f\n", s, b / c, b / f }'
-done
-for scenario in to-disk to-shm; do
-  awk -v b="$(m "$scenario brenvik")" -v c="$(m "$scenario mv")" -v s="$scenario" \
-    'BEGIN { printf "Verhältnis Verschieben %s: Brenvik / mv = %.2f\n", s, b / c }'
-done
+ratio() { awk -v b="$(m "$2 brenvik")" -v c="$(m "$2 $3")" -v t="$1" 'BEGIN { printf "Verhältnis %s: Brenvik / %s = %.2f\n", t, "'"$4"'", b / c }'; }
+ratio "Kopieren big" big cp "cp -a"
+ratio "Kopieren tree" tree cp "cp -a"
+ratio "Kopieren tree" tree floor "Untergrenze"
+ratio "Kopieren sparse" sparse cp "cp -a"
+ratio "Ordnergröße" size du "du -s"
+ratio "Verschieben to-disk" to-disk mv "mv"
+ratio "Verschieben to-shm" to-shm mv "mv"

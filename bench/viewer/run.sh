@@ -24,10 +24,10 @@ with open(os.path.join(work, "text8.txt"), "w") as out:
     while out.tell() < 8 * 1024 * 1024:
         out.write(line % i)
         i += 1
-# 100,000 lines of 41 bytes each on the left; every tenth one changed on the right.
+# 100,000 lines of 41 bytes each (4,100,000 bytes) on the left; every tenth one changed on the right.
 with open(os.path.join(work, "left.txt"), "w") as left, open(os.path.join(work, "right.txt"), "w") as right:
     for i in range(100000):
-        text = "Zeile %06d: %s\n" % (i, "x" * 27)
+        text = "Zeile %06d: %s\n" % (i, "x" * 26)
         left.write(text)
         right.write(text.replace("x", "y", 1) if i % 10 == 0 else text)
 for side in ("left", "right"):

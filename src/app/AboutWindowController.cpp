@@ -1,5 +1,7 @@
 #include "app/AboutWindowController.h"
 
+#include "platform/PlatformTexts.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -20,7 +22,7 @@ AboutWindowController::AboutWindowController(QWidget* parent) : QWidget(parent, 
     name->setFont(title);
     name->setAlignment(Qt::AlignCenter);
 
-    auto* version = new QLabel(QStringLiteral("Version " BRENVIK_VERSION " · Native Datei-Werkbank für macOS"));
+    auto* version = new QLabel(PlatformTexts::localized(QStringLiteral("Version " BRENVIK_VERSION " · Native Datei-Werkbank für macOS")));
     version->setAlignment(Qt::AlignCenter);
 
     auto* stack = new QVBoxLayout(this);

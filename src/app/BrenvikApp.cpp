@@ -4,6 +4,7 @@
 #include "app/MainMenu.h"
 #include "commander/CommanderWindowController.h"
 #include "diagnostics/DiagnosticsStore.h"
+#include "ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -31,6 +32,8 @@ void BrenvikApp::applicationDidFinishLaunching()
 void BrenvikApp::showAbout()
 {
     m_aboutController = std::make_unique<AboutWindowController>();
+    m_aboutController->adjustSize();
+    centerOnWindow(*m_aboutController, m_controller.get());
     m_aboutController->show();
     m_aboutController->raise();
 }

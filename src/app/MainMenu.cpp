@@ -1,7 +1,9 @@
 #include "app/MainMenu.h"
 
 #include "app/BrenvikApp.h"
+#include "commander/CommandTable.h"
 #include "commander/CommanderWindowController.h"
+#include "platform/PlatformTexts.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,8 +11,6 @@
 #include <QTextEdit>
 
 namespace {
-
-using Command = void (CommanderWindowController::*)();
 
 class MenuBuilder {
 public:
@@ -29,13 +29,24 @@ public:
         QObject::connect(entry, &QAction::triggered, m_bar, action);
     }
 
-    // A file-manager command goes to the commander window.
-    void item(const QString& title, const QKeySequence& key, Command command)
+    // The commands of the commander window's table, in their menu order. The
+    // key is only shown: the window's keyboard filter handles it, before any
+    // focused control, and never twice.
+    void commandItems(CommandTable::Menu menu)
     {
-        item(title, key, [app = &m_app, command] {
-            if (CommanderWindowController* controller = app->controller())
-                (controller->*command)();
-        });
+        int group = -1;
+        for (const CommandTable::Row* row : CommandTable::menuRows(menu)) {
+            if (group >= 0 && row->menuOrder / 10 != group)
+                separator();
+            group = row->menuOrder / 10;
+            QString title = PlatformTexts::localized(QString::fromUtf8(row->title));
+            if (const QString hint = CommandTable::keyHint(row->key); !hint.isEmpty())
+                title += QLatin1Char('\t') + hint;
+            item(title, {}, [app = &m_app, row] {
+                if (CommanderWindowController* controller = app->controller())
+                    controller->run(*row);
+            });
+        }
     }
 
     // An editing command goes to the focused control, where it has a slot of that name.
@@ -72,16 +83,15 @@ void pasteAsPlainText()
 
 QMenuBar* buildMainMenu(BrenvikApp& app)
 {
-    using C = CommanderWindowController;
+    using Menu = CommandTable::Menu;
     const auto ctrl = Qt::CTRL;  // ⌘
     const auto alt = Qt::ALT;    // ⌥
-    const auto meta = Qt::META;  // ⌃
     const auto shift = Qt::SHIFT; // ⇧
     MenuBuilder m(app);
 
     m.menu(QStringLiteral("Brenvik"));
     m.item(QStringLiteral("Über Brenvik"), {}, [&app] { app.showAbout(); });
-    m.item(QStringLiteral("Einstellungen …"), ctrl | Qt::Key_Comma, [&app] { app.showPreferences(); });
+    m.commandItems(Menu::application);
     m.separator();
     // Closing the windows first lets the commander window save its frame and end its connections.
     m.item(QStringLiteral("Brenvik beenden"), ctrl | Qt::Key_Q, [] {
@@ -90,19 +100,7 @@ QMenuBar* buildMainMenu(BrenvikApp& app)
     });
 
     m.menu(QStringLiteral("Datei"));
-    m.item(QStringLiteral("Kopieren"), {}, &C::copySelection);
-    m.item(QStringLiteral("Verschieben"), {}, &C::moveSelection);
-    m.item(QStringLiteral("Duplizieren"), ctrl | Qt::Key_D, &C::duplicateSelection);
-    m.item(QStringLiteral("Umbenennen"), {}, &C::renameSelection);
-    m.item(QStringLiteral("Informationen"), ctrl | Qt::Key_I, &C::showFileInfo);
-    m.item(QStringLiteral("Neuer Ordner"), {}, &C::newFolder);
-    m.item(QStringLiteral("Neue leere Datei …"), {}, &C::newEmptyFile);
-    m.item(QStringLiteral("Symbolische Links ins andere Panel"), {}, &C::createSymbolicLinks);
-    m.item(QStringLiteral("In den Papierkorb"), {}, &C::trashSelection);
-    m.item(QStringLiteral("Letzten Papierkorb-Vorgang rückgängig"), ctrl | alt | Qt::Key_Z, &C::undoTrash);
-    m.separator();
-    m.item(QStringLiteral("Terminal hier öffnen"), {}, &C::openTerminal);
-    m.item(QStringLiteral("Dateien suchen …"), ctrl | Qt::Key_F, &C::searchFiles);
+    m.commandItems(Menu::file);
 
     m.menu(QStringLiteral("Bearbeiten"));
     m.editItem(QStringLiteral("Rückgängig"), ctrl | Qt::Key_Z, "undo");
@@ -116,32 +114,10 @@ QMenuBar* buildMainMenu(BrenvikApp& app)
     m.editItem(QStringLiteral("Alles auswählen"), ctrl | Qt::Key_A, "selectAll");
 
     m.menu(QStringLiteral("Auswahl"));
-    m.item(QStringLiteral("Nach Maske markieren …"), ctrl | Qt::Key_Plus, &C::selectByMask);
-    m.item(QStringLiteral("Nach Maske abwählen …"), ctrl | Qt::Key_Minus, &C::deselectByMask);
-    m.separator();
-    m.item(QStringLiteral("Alle Dateien markieren"), ctrl | shift | Qt::Key_A, &C::selectAllFiles);
-    m.item(QStringLiteral("Auswahl umkehren"), ctrl | shift | Qt::Key_I, &C::invertSelection);
-
+    m.commandItems(Menu::selection);
     m.menu(QStringLiteral("Archive"));
-    m.item(QStringLiteral("Hier packen/komprimieren …"), {}, &C::createZIPHere);
-    m.item(QStringLiteral("Auswahl als ZIP packen …"), {}, &C::createZIP);
-    m.item(QStringLiteral("Hier als TAR.GZ packen …"), {}, &C::createTarGZHere);
-    m.separator();
-    m.item(QStringLiteral("ZIP hier entpacken …"), {}, &C::extractZIPHere);
-    m.item(QStringLiteral("ZIP ins andere Panel entpacken …"), {}, &C::extractZIP);
-    m.item(QStringLiteral("TAR-Archiv hier entpacken …"), {}, &C::extractTarHere);
-    m.item(QStringLiteral("TAR-Archiv ins andere Panel entpacken …"), {}, &C::extractTar);
-
+    m.commandItems(Menu::archives);
     m.menu(QStringLiteral("Werkzeuge"));
-    m.item(QStringLiteral("SHA-256-Prüfsummen …"), {}, &C::calculateChecksums);
-    m.item(QStringLiteral("Mehrfachumbenennung …"), meta | Qt::Key_M, &C::multiRename);
-    m.separator();
-    m.item(QStringLiteral("Beide Verzeichnisse vergleichen"), {}, &C::comparePanels);
-    m.item(QStringLiteral("Ausgewählte Dateien vergleichen"), {}, &C::compareSelectedFiles);
-    m.item(QStringLiteral("Synchronisierungsvorschau …"), {}, &C::previewSynchronization);
-    m.separator();
-    m.item(QStringLiteral("Remote-Verbindungen (FTP/FTPS/SFTP) …"), {}, &C::showRemoteConnections);
-    m.item(QStringLiteral("Diagnose …"), {}, &C::showDiagnostics);
-    m.item(QStringLiteral("Zugriff auf aktiven Ordner prüfen …"), {}, &C::checkActiveFolderAccess);
+    m.commandItems(Menu::tools);
     return m.bar();
 }

@@ -1,5 +1,6 @@
 #include "commander/CommanderDialogs.h"
 
+#include "platform/PlatformTexts.h"
 #include "ui/Interaction.h"
 
 namespace CommanderDialogs {
@@ -8,9 +9,9 @@ void showKeyboardHelp(Interaction& interaction)
 {
     AlertRequest request;
     request.message = QStringLiteral("Commander-Tastatur");
-    request.informativeText = QStringLiteral(
+    request.informativeText = PlatformTexts::localized(QStringLiteral(
         "Tab: Bereich wechseln · ⌘L: Pfad · Leertaste: markieren · F3–F10: Aktionen\n"
-        "Falls macOS die F-Tasten abfängt, Fn gedrückt halten.");
+        "Falls macOS die F-Tasten abfängt, Fn gedrückt halten."));
     interaction.runAlert(request);
 }
 

@@ -1,7 +1,7 @@
 #include "commander/CommanderKeyboard.h"
 
 #include "commander/CommanderWindowController.h"
-#include "panels/FilePanelController.h"
+#include "commander/CommandTable.h"
 #include "preferences/KeyEventShortcuts.h"
 #include "preferences/PreferencesStore.h"
 
@@ -21,13 +21,6 @@ bool isTextEditor(const QWidget* widget)
         return comboBox->isEditable();
     return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget)
         || qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget);
-}
-
-// ⌘ with the key's own character: Shift makes it another character.
-bool isCommandKey(const QKeyEvent& event, Qt::Key key)
-{
-    return event.key() == key && event.modifiers().testFlag(Qt::ControlModifier)
-        && !event.modifiers().testFlag(Qt::ShiftModifier);
 }
 
 } // namespace
@@ -61,65 +54,14 @@ std::function<void()> CommanderKeyboard::commandFor(QObject* receiver, const QKe
     if (const std::optional<QString> custom = KeyEventShortcuts::command(PreferencesStore::shared(), event);
         custom && Shortcuts::isKnownCommand(*custom))
         return [this, command = *custom] { m_window.performCustomCommand(command); };
+    // Keys of the command table, also the menus' key equivalents: the menus only show them.
     return builtInCommandFor(event);
 }
 
 std::function<void()> CommanderKeyboard::builtInCommandFor(const QKeyEvent& event) const
 {
-    CommanderWindowController* window = &m_window;
-    const auto active = [window] { return window->activePanel(); };
-    const Qt::KeyboardModifiers modifiers = event.modifiers();
-
-    if (isCommandKey(event, Qt::Key_T))
-        return [active] { active()->addTab(); };
-    if (isCommandKey(event, Qt::Key_W)) {
-        return [window, active] {
-            if (active()->tabCount() >= 2)
-                active()->closeTab();
-            else
-                window->closeWindow();
-        };
-    }
-    switch (event.key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return [active] { active()->openSelection(); };
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        // ⌃ is Qt's Meta: it cycles the tabs instead of switching panels.
-        if (modifiers.testFlag(Qt::MetaModifier)) {
-            const bool backwards = modifiers.testFlag(Qt::ShiftModifier) || event.key() == Qt::Key_Backtab;
-            return [active, backwards] { active()->cycleTab(backwards ? -1 : 1); };
-        }
-        return [window] { window->setActive(*window->otherPanel(), true); };
-    case Qt::Key_Backspace:
-        return [active] { active()->goUp(); };
-    case Qt::Key_F2: return [window] { window->renameSelection(); };
-    case Qt::Key_F3: return [window] { window->viewSelection(); };
-    case Qt::Key_F4: return [window] { window->editSelection(); };
-    case Qt::Key_F5: return [window] { window->copySelection(); };
-    case Qt::Key_F6: return [window] { window->moveSelection(); };
-    case Qt::Key_F7: return [window] { window->newFolder(); };
-    case Qt::Key_F8: return [window] { window->trashSelection(); };
-    case Qt::Key_F9: return [window] { window->showCommands(); };
-    case Qt::Key_F10: return [window] { window->closeWindow(); };
-    default: break;
-    }
-    if (isCommandKey(event, Qt::Key_L))
-        return [window] { window->focusPathField(); };
-    if (isCommandKey(event, Qt::Key_Y))
-        return [window] { window->quickLookSelection(); };
-    if (isCommandKey(event, Qt::Key_D))
-        return [window] { window->duplicateSelection(); };
-    if (isCommandKey(event, Qt::Key_R)) {
-        return [window] {
-            window->leftPanel()->reload();
-            window->rightPanel()->reload();
-        };
-    }
-    if (isCommandKey(event, Qt::Key_Period))
-        return [active] { active()->setShowHidden(!active()->showHidden()); };
-    if (event.text() == QLatin1String(" "))
-        return [active] { active()->toggleCurrentSelection(); };
-    return {};
+    const CommandTable::Row* row = CommandTable::forKey(event);
+    if (!row)
+        return {};
+    return [window = &m_window, row] { window->run(*row); };
 }

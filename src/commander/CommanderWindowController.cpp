@@ -5,6 +5,7 @@
 #include "commander/CommanderKeyboard.h"
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
+#include "commander/PanelActivation.h"
 #include "commander/RemoteCommands.h"
 #include "commander/RemoteConnectionsCommand.h"
 #include "commander/SearchCommands.h"
@@ -12,19 +13,21 @@
 #include "commander/ViewerCommands.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
+#include "platform/PlatformTexts.h"
 #include "platform/Terminal.h"
 #include "preferences/PreferencesStore.h"
+#include "preferences/PreferencesWindowController.h"
 #include "preferences/SettingsFile.h"
+#include "ui/DesktopOpen.h"
 #include "ui/Interaction.h"
+#include "ui/RevealInFileManager.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QMenuBar>
 #include <QSplitter>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -34,14 +37,6 @@ constexpr int minimumPanelWidth = 220;
 FileUrl homeFolder()
 {
     return FileUrl::fromNativePath(QFile::encodeName(QDir::homePath()));
-}
-
-// Hands a local entry to the desktop; entries whose path is no text cannot be named there.
-void openWithDesktop(Interaction& interaction, const FileUrl& url)
-{
-    const std::optional<QString> path = url.exactPath();
-    if (!path || !QDesktopServices::openUrl(QUrl::fromLocalFile(*path)))
-        interaction.beep();
 }
 
 } // namespace
@@ -59,6 +54,8 @@ CommanderWindowController::CommanderWindowController(Interaction& interaction, Q
         setMenuBar(menuBar);
     m_left->setDelegate(this);
     m_right->setDelegate(this);
+    connect(m_left, &FilePanelController::favoritesChanged, m_right, &FilePanelController::rebuildFavorites);
+    connect(m_right, &FilePanelController::favoritesChanged, m_left, &FilePanelController::rebuildFavorites);
 
     auto* split = new QSplitter(Qt::Horizontal);
     split->setHandleWidth(1);
@@ -87,6 +84,8 @@ CommanderWindowController::CommanderWindowController(Interaction& interaction, Q
     setActive(*m_left, true);
     m_keyboard = std::make_unique<CommanderKeyboard>(*this);
     qApp->installEventFilter(m_keyboard.get());
+    m_activation = std::make_unique<PanelActivation>(*this);
+    qApp->installEventFilter(m_activation.get());
 }
 
 CommanderWindowController::~CommanderWindowController()
@@ -109,27 +108,33 @@ void CommanderWindowController::setActive(FilePanelController& panel, bool focus
         panel.focusTable();
 }
 
-void CommanderWindowController::runCommand(FilePanelController& panel, PanelCommand command)
+void CommanderWindowController::runCommand(FilePanelController& panel, const QString& command)
 {
     setActive(panel, true);
-    switch (command) {
-    case PanelCommand::quickLook: return quickLookSelection();
-    case PanelCommand::rename: return renameSelection();
-    case PanelCommand::duplicate: return duplicateSelection();
-    case PanelCommand::copyToOtherPanel: return copySelection();
-    case PanelCommand::moveToOtherPanel: return moveSelection();
-    case PanelCommand::symbolicLinksInOtherPanel: return createSymbolicLinks();
-    case PanelCommand::createZipHere: return createZIPHere();
-    case PanelCommand::createZipInOtherPanel: return createZIP();
-    case PanelCommand::extractZipHere: return extractZIPHere();
-    case PanelCommand::extractZipIntoOtherPanel: return extractZIP();
-    case PanelCommand::showInfo: return showFileInfo();
-    case PanelCommand::reveal: return revealSelection();
-    case PanelCommand::openTerminal: return openTerminal();
-    case PanelCommand::checksums: return calculateChecksums();
-    case PanelCommand::multiRename: return multiRename();
-    case PanelCommand::trash: return trashSelection();
+    if (const CommandTable::Row* row = CommandTable::find(command.toLatin1().constData()))
+        run(*row);
+}
+
+QList<PanelMenuItem> CommanderWindowController::contextMenuItems() const
+{
+    QList<PanelMenuItem> items;
+    int group = 0;
+    for (const CommandTable::Row* row : CommandTable::contextRows()) {
+        items.append({PlatformTexts::localized(QString::fromUtf8(row->contextTitle)), QString::fromLatin1(row->id),
+                      row->contextOrder / 10 != group});
+        group = row->contextOrder / 10;
     }
+    return items;
+}
+
+void CommanderWindowController::run(const CommandTable::Row& command)
+{
+    const bool activeRemote = m_active->isRemote();
+    const bool anyRemote = m_left->isRemote() || m_right->isRemote();
+    if ((command.scope == CommandTable::Scope::localActive && activeRemote)
+        || (command.scope == CommandTable::Scope::localBoth && anyRemote))
+        return m_interaction.beep();
+    (this->*command.handler)();
 }
 
 void CommanderWindowController::dropFiles(FilePanelController& panel, const QList<FileUrl>& sources,
@@ -144,25 +149,65 @@ void CommanderWindowController::dropFiles(FilePanelController& panel, const QLis
 
 bool CommanderWindowController::performCustomCommand(const QString& command)
 {
-    if (command == QLatin1String("view"))
-        viewSelection();
-    else if (command == QLatin1String("edit"))
-        editSelection();
-    else if (command == QLatin1String("copy"))
-        copySelection();
-    else if (command == QLatin1String("move"))
-        moveSelection();
-    else if (command == QLatin1String("newFolder"))
-        newFolder();
-    else if (command == QLatin1String("trash"))
-        trashSelection();
-    else if (command == QLatin1String("search"))
-        searchFiles();
-    else if (command == QLatin1String("path"))
-        focusPathField();
-    else
+    const CommandTable::Row* row = CommandTable::forShortcut(command);
+    if (!row)
         return false;
+    run(*row);
     return true;
+}
+
+void CommanderWindowController::addTab()
+{
+    m_active->addTab();
+}
+
+void CommanderWindowController::closeTabOrWindow()
+{
+    if (m_active->tabCount() >= 2)
+        m_active->closeTab();
+    else
+        closeWindow();
+}
+
+void CommanderWindowController::openSelection()
+{
+    m_active->openSelection();
+}
+
+void CommanderWindowController::switchPanel()
+{
+    setActive(*otherPanel(), true);
+}
+
+void CommanderWindowController::nextTab()
+{
+    m_active->cycleTab(1);
+}
+
+void CommanderWindowController::previousTab()
+{
+    m_active->cycleTab(-1);
+}
+
+void CommanderWindowController::goUp()
+{
+    m_active->goUp();
+}
+
+void CommanderWindowController::reloadPanels()
+{
+    m_left->reload();
+    m_right->reload();
+}
+
+void CommanderWindowController::toggleHiddenFiles()
+{
+    m_active->setShowHidden(!m_active->showHidden());
+}
+
+void CommanderWindowController::toggleCurrentSelection()
+{
+    m_active->toggleCurrentSelection();
 }
 
 void CommanderWindowController::viewSelection()
@@ -177,7 +222,7 @@ void CommanderWindowController::editSelection()
         return;
     const QList<FileUrl> selection = m_active->selectedURLs();
     if (!selection.isEmpty())
-        openWithDesktop(m_interaction, selection.constFirst());
+        openWithDefaultApplication(selection.constFirst(), m_interaction, this);
 }
 
 void CommanderWindowController::quickLookSelection()
@@ -186,12 +231,11 @@ void CommanderWindowController::quickLookSelection()
         m_active->showPreview();
 }
 
-// The desktop's file manager opens the entry's folder.
 void CommanderWindowController::revealSelection()
 {
     const QList<FileUrl> selection = m_active->selectedURLs();
     if (!selection.isEmpty())
-        openWithDesktop(m_interaction, selection.constFirst().parent());
+        revealInFileManager(selection.constFirst(), m_interaction, this);
 }
 
 void CommanderWindowController::copySelection()
@@ -296,6 +340,21 @@ void CommanderWindowController::showDiagnostics()
     m_diagnostics->raise();
 }
 
+// One preferences window at a time: a new one replaces the earlier.
+void CommanderWindowController::showPreferences()
+{
+    if (m_preferences)
+        m_preferences->close();
+    auto* window = new PreferencesWindowController(PreferencesStore::shared(), m_interaction);
+    window->onChange = [this] {
+        const bool show = PreferencesStore::shared().showHiddenFiles();
+        for (FilePanelController* panel : {m_left, m_right})
+            panel->setShowHidden(show);
+    };
+    m_preferences = window;
+    keepToolWindow(window);
+}
+
 void CommanderWindowController::closeWindow()
 {
     close();
@@ -315,7 +374,6 @@ void CommanderWindowController::showFileInfo() { ViewerCommands::of(*this).showF
 void CommanderWindowController::comparePanels() { ViewerCommands::of(*this).comparePanels(); }
 void CommanderWindowController::compareSelectedFiles() { ViewerCommands::of(*this).compareSelectedFiles(); }
 void CommanderWindowController::previewSynchronization() { SyncCommands::of(*this).previewSynchronization(); }
-void CommanderWindowController::showPreferences() { notAvailableYet(); }
 void CommanderWindowController::showRemoteConnections() { RemoteConnectionsCommand::showRemoteConnections(*this); }
 
 void CommanderWindowController::keepToolWindow(QWidget* window)
@@ -328,11 +386,6 @@ void CommanderWindowController::keepToolWindow(QWidget* window)
     window->activateWindow();
 }
 
-void CommanderWindowController::notAvailableYet()
-{
-    m_interaction.beep();
-}
-
 void CommanderWindowController::closeEvent(QCloseEvent* event)
 {
     brenvikSettings().setValue(QLatin1String(frameKey), saveGeometry());
@@ -340,6 +393,7 @@ void CommanderWindowController::closeEvent(QCloseEvent* event)
     m_left->disconnectRemote();
     m_right->disconnectRemote();
     qApp->removeEventFilter(m_keyboard.get());
+    qApp->removeEventFilter(m_activation.get());
     for (const QPointer<QWidget>& window : std::as_const(m_toolWindows))
         if (window)
             window->close();

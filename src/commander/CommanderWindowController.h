@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commander/CommandTable.h"
 #include "commander/WindowCommands.h"
 #include "panels/FilePanelDelegate.h"
 
@@ -11,6 +12,7 @@ class CommanderKeyboard;
 class DiagnosticsWindowController;
 class Interaction;
 class OperationRunner;
+class PanelActivation;
 class QMenuBar;
 
 // The one main window: two file panels side by side over a row of
@@ -30,7 +32,8 @@ public:
     ~CommanderWindowController() override;
 
     void setActive(FilePanelController& panel, bool focusTable) override;
-    void runCommand(FilePanelController& panel, PanelCommand command) override;
+    void runCommand(FilePanelController& panel, const QString& command) override;
+    QList<PanelMenuItem> contextMenuItems() const override;
     void dropFiles(FilePanelController& panel, const QList<FileUrl>& sources, const FileUrl& destination,
                    bool moving) override;
     FilePanelController* leftPanel() const override { return m_left; }
@@ -40,6 +43,9 @@ public:
 
     // A custom shortcut's command; false for identifiers it does not know.
     bool performCustomCommand(const QString& command);
+    // Runs a command of the command table; one that needs local folders beeps
+    // while a panel it would act on shows a remote folder.
+    void run(const CommandTable::Row& command);
     OperationRunner& operations() { return *m_operations; }
     Interaction& interaction() { return m_interaction; }
     // Shows a tool window and keeps it until the user closes it; it closes with this window.
@@ -47,6 +53,16 @@ public:
     const QList<QPointer<QWidget>>& toolWindows() const { return m_toolWindows; }
 
 public Q_SLOTS:
+    void addTab();
+    void closeTabOrWindow();
+    void openSelection();
+    void switchPanel();
+    void nextTab();
+    void previousTab();
+    void goUp();
+    void reloadPanels();
+    void toggleHiddenFiles();
+    void toggleCurrentSelection();
     void viewSelection();
     void editSelection();
     void quickLookSelection();
@@ -72,7 +88,7 @@ public Q_SLOTS:
     void closeWindow();
 
     // Commands whose logic lives in its own file (ArchiveCommands, SearchCommands,
-    // ViewerCommands, SyncCommands); those not built yet only beep.
+    // ViewerCommands, SyncCommands, RemoteConnectionsCommand).
     void createZIP();
     void createZIPHere();
     void createTarGZHere();
@@ -99,7 +115,6 @@ protected:
 
 private:
     void markByMask(bool selecting);
-    void notAvailableYet();
 
     Interaction& m_interaction;
     FilePanelController* m_left;
@@ -108,6 +123,8 @@ private:
     std::unique_ptr<OperationRunner> m_operations;
     WindowCommands m_commands;
     std::unique_ptr<CommanderKeyboard> m_keyboard;
+    std::unique_ptr<PanelActivation> m_activation;
     std::unique_ptr<DiagnosticsWindowController> m_diagnostics;
     QList<QPointer<QWidget>> m_toolWindows;
+    QPointer<QWidget> m_preferences;
 };

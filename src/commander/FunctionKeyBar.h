@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QFont>
+#include <QList>
+#include <QStringList>
 #include <QWidget>
+
+class QPushButton;
 
 class CommanderWindowController;
 
@@ -12,4 +17,16 @@ class FunctionKeyBar : public QWidget {
 
 public:
     explicit FunctionKeyBar(CommanderWindowController& window);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // Narrow buttons put the word under the key and, if need be, a smaller
+    // font: a label is never cut off.
+    void fitLabels();
+
+    QList<QPushButton*> m_buttons;
+    QStringList m_titles;
+    QFont m_font;
 };

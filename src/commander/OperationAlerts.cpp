@@ -1,5 +1,7 @@
 #include "commander/OperationAlerts.h"
 
+#include "core/ByteCount.h"
+
 #include "commander/ProgressFigures.h"
 
 namespace OperationAlerts {
@@ -13,7 +15,7 @@ const QString ellipsis = QStringLiteral("…");
 QString sizeText(const FileUrl& url)
 {
     const std::optional<qint64> size = ProgressFigures::fileSize(url);
-    return size ? ProgressFigures::byteCount(*size) : QStringLiteral("—");
+    return size ? ByteCount::text(*size) : QStringLiteral("—");
 }
 
 } // namespace

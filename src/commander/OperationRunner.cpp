@@ -153,12 +153,20 @@ void OperationRunner::undoTrash()
     if (m_lastTrash.isEmpty())
         return m_interaction.beep();
     whenFinished(this, m_queue.restoreFromTrash(m_lastTrash), [this, restored = m_lastTrash](auto task) {
-        if (const std::optional<BrenvikError> error = errorOf(task))
-            return m_interaction.showError(*error);
-        // A trash command that ended meanwhile is the next one to undo.
-        if (m_lastTrash == restored)
-            m_lastTrash.clear();
+        const std::optional<BrenvikError> error = errorOf(task);
         reloadBothPanels();
+        if (!error) {
+            // A trash command that ended meanwhile is the next one to undo.
+            if (m_lastTrash == restored)
+                m_lastTrash.clear();
+            return;
+        }
+        m_interaction.showError(*error);
+        // What came back before the error is done: a retry only tries the rest.
+        whenFinished(this, m_queue.stillInTrash(restored), [this, restored](auto remaining) {
+            if (m_lastTrash == restored && remaining.resultCount() == 1)
+                m_lastTrash = remaining.result();
+        });
     });
 }
 

@@ -1,5 +1,7 @@
 #include "commander/ProgressFigures.h"
 
+#include "core/ByteCount.h"
+
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
@@ -24,8 +26,8 @@ QString metrics(const QList<qint64>& sourceSizes, qsizetype completed, double el
     }
     const double rate = double(doneBytes) / std::max(elapsedSeconds, 0.1);
     const double remaining = rate > 0 ? double(std::max<qint64>(allBytes - doneBytes, 0)) / rate : 0;
-    return byteCount(doneBytes) + QStringLiteral(" von ") + byteCount(allBytes) + QStringLiteral(" · ")
-        + byteCount(qint64(rate)) + QStringLiteral("/s · Restzeit ") + remainingTime(remaining);
+    return ByteCount::text(doneBytes) + QStringLiteral(" von ") + ByteCount::text(allBytes) + QStringLiteral(" · ")
+        + ByteCount::text(qint64(rate)) + QStringLiteral("/s · Restzeit ") + remainingTime(remaining);
 }
 
 QString remainingTime(double seconds)
@@ -34,15 +36,6 @@ QString remainingTime(double seconds)
         return QStringLiteral("—");
     const qint64 whole = qint64(std::llround(seconds));
     return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
-}
-
-QString byteCount(qint64 bytes)
-{
-    static const QLocale german(QLocale::German, QLocale::Germany);
-    // German writes "Byte" for one and for many; Qt's locale data says "Bytes".
-    if (bytes > -1000 && bytes < 1000)
-        return german.toString(bytes) + QStringLiteral(" Byte");
-    return german.formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
 std::optional<qint64> fileSize(const FileUrl& url)

@@ -22,9 +22,6 @@ QString metrics(const QList<qint64>& sourceSizes, qsizetype completed, double el
 // Minutes and seconds ("1:05", "75:00"), or "—" for nothing.
 QString remainingTime(double seconds);
 
-// A byte amount as file managers write it: decimal units, German figures.
-QString byteCount(qint64 bytes);
-
 // The entry's own size when it has one: not for folders or unreadable entries.
 std::optional<qint64> fileSize(const FileUrl& url);
 

@@ -8,6 +8,7 @@
 #include "diagnostics/DiagnosticsStore.h"
 #include "panels/FilePanelController.h"
 #include "platform/LocalFileOperations.h"
+#include "platform/PlatformTexts.h"
 #include "ui/Interaction.h"
 
 #include <cerrno>
@@ -150,11 +151,15 @@ void WindowCommands::createSymbolicLinks()
     if (m_interaction.runAlert(request).buttonIndex != 0)
         return;
 
-    for (const FileUrl& entry : selection) {
-        // A free name: an existing entry of the other folder is never touched.
-        const FileUrl link = FileSystemCore::uniqueDestination(entry, folder);
-        if (::symlink(entry.nativePath().constData(), link.nativePath().constData()) != 0)
-            return m_interaction.showError(SystemError(errno, link.nativePath()));
+    try {
+        for (const FileUrl& entry : selection) {
+            // A free name: an existing entry of the other folder is never touched.
+            const FileUrl link = FileSystemCore::uniqueDestination(entry, folder);
+            if (::symlink(entry.nativePath().constData(), link.nativePath().constData()) != 0)
+                throw SystemError(errno, link.nativePath());
+        }
+    } catch (const BrenvikError& error) {
+        m_interaction.showError(error);
     }
     other->reload();
 }
@@ -174,10 +179,10 @@ void WindowCommands::checkActiveFolderAccess()
     request.informativeText = QStringLiteral("Pfad: ") + folder.path() + QStringLiteral("\nVorhanden: ") + yesNo(present)
         + QStringLiteral("\nLesbar: ") + yesNo(readable) + QStringLiteral("\nBeschreibbar: ") + yesNo(writable);
     if (!readable) {
-        request.informativeText += QStringLiteral(
+        request.informativeText += PlatformTexts::localized(QStringLiteral(
             "\n\nÖffne den Ordner zunächst bewusst über einen macOS-Dateidialog oder prüfe unter Systemeinstellungen → "
             "Datenschutz & Sicherheit die Berechtigung für genau diesen geschützten Bereich. Full Disk Access wird nicht "
-            "pauschal benötigt.");
+            "pauschal benötigt."));
     } else if (!writable) {
         request.informativeText += QStringLiteral(
             "\n\nLesen ist möglich. Schreiboperationen können an Besitzer-, POSIX- oder Volume-Rechten scheitern; "

@@ -2,6 +2,7 @@
 
 #include "core/MaskList.h"
 #include "core/NaturalOrder.h"
+#include "core/NumberedName.h"
 #include "core/SystemError.h"
 
 #include <QByteArray>
@@ -17,6 +18,9 @@
 #include <vector>
 
 namespace {
+
+// "Bericht 10000.pdf" is far beyond any folder a user keeps; past it, something is wrong.
+constexpr quint64 maximumNumberedNames = 10000;
 
 bool isDotOrDotDot(const char* name)
 {
@@ -168,24 +172,18 @@ qint64 directorySize(const FileUrl& folder, const CancellationToken& token)
 
 FileUrl uniqueDestination(const FileUrl& source, const FileUrl& folder)
 {
+    const long nameMaximum = pathconf(folder.nativePath().constData(), _PC_NAME_MAX);
     const QByteArray name = source.nativeFileName();
-    const auto isFree = [](const FileUrl& candidate) {
+    for (quint64 n = 1; n <= maximumNumberedNames; ++n) {
+        const FileUrl candidate = folder.appending(numberedName(name, n, nameMaximum > 0 ? nameMaximum : 255));
         struct stat st;
-        return lstat(candidate.nativePath().constData(), &st) != 0 && errno == ENOENT;
-    };
-    FileUrl candidate = folder.appending(name);
-    if (isFree(candidate))
-        return candidate;
-
-    const qsizetype dot = name.lastIndexOf('.');
-    const bool hasExtension = dot > 0 && dot < name.size() - 1;
-    const QByteArray base = hasExtension ? name.left(dot) : name;
-    const QByteArray extension = hasExtension ? name.mid(dot) : QByteArray();
-    for (quint64 n = 2;; ++n) {
-        candidate = folder.appending(base + ' ' + QByteArray::number(n) + extension);
-        if (isFree(candidate))
+        if (lstat(candidate.nativePath().constData(), &st) == 0)
+            continue;
+        if (errno == ENOENT)
             return candidate;
+        throw SystemError(errno, candidate.nativePath());
     }
+    throw SystemError(EEXIST, folder.appending(name).nativePath());
 }
 
 bool matches(const QString& name, const QString& masks)

@@ -20,7 +20,13 @@ QList<FileItem> contents(const FileUrl& folder, bool showHidden, const Cancellat
 // unreadable subfolders are skipped (the result is then a lower bound).
 qint64 directorySize(const FileUrl& folder, const CancellationToken& token = {});
 
-// `folder`/name of the source, or the first free "base n.ext" for n = 2, 3, …
+// A name in `folder` that nothing (not even a dangling link) occupies: the
+// source's own name, or the first free "base n.ext" for n = 2, 3, … (see
+// numberedName); names that would not fit the folder's file system (255 bytes)
+// lose the end of their base, never their number or extension. Bounded: throws
+// SystemError with the system's message when a candidate cannot be looked at
+// (EACCES, ENOTDIR, …) or after 10,000 taken names. Every caller handles that
+// as the failure of its entry.
 FileUrl uniqueDestination(const FileUrl& source, const FileUrl& folder);
 
 // Whether the name matches one of the wildcard masks (see MaskList).

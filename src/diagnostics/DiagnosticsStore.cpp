@@ -1,5 +1,7 @@
 #include "diagnostics/DiagnosticsStore.h"
 
+#include "platform/PlatformTexts.h"
+
 #include <QCoreApplication>
 #include <QLocale>
 #include <QRegularExpression>
@@ -57,7 +59,7 @@ QString DiagnosticsStore::report() const
     QStringList lines{
         QStringLiteral("Brenvik Diagnose"),
         QStringLiteral("Version: 1.0.0"),
-        QStringLiteral("macOS: ") + QSysInfo::prettyProductName(),
+        PlatformTexts::localized(QStringLiteral("macOS: ")) + QSysInfo::prettyProductName(),
         QStringLiteral("Prozessoren: ") + QString::number(processorCount()),
         QStringLiteral("Arbeitsspeicher: ")
             + QLocale().formattedDataSize(physicalMemoryBytes(), 2, QLocale::DataSizeIecFormat),

@@ -4,6 +4,8 @@
 #include "core/CancellationToken.h"
 #include "core/FileSystemCore.h"
 #include "core/SystemError.h"
+#include "diagnostics/DiagnosticsStore.h"
+#include "platform/FileCopier.h"
 #include "platform/LocalFileOperations.h"
 #include "platform/Trash.h"
 
@@ -94,20 +96,29 @@ bool sizesDiffer(const FileUrl& source, const FileUrl& target)
     return sourceSize != fileSize(target);
 }
 
-void transfer(Queue::Kind kind, const FileUrl& source, const FileUrl& target, AtTarget atTarget)
+// Goes to the diagnostics log on the GUI thread; the log has no lock.
+void recordAttributesNotKept(qsizetype entries)
 {
-    if (kind == Queue::Kind::copy)
-        LocalFileOperations::copyItem(source, target, atTarget);
-    else
-        LocalFileOperations::moveItem(source, target, atTarget);
+    if (entries == 0 || !QCoreApplication::instance())
+        return;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [entries] {
+            DiagnosticsStore::shared().record(QStringLiteral("Dateisystem"),
+                                              QStringLiteral("Erweiterte Attribute oder ACLs am Ziel nicht speicherbar · %1")
+                                                  .arg(entries));
+        },
+        Qt::QueuedConnection);
 }
 
 class JobRun {
 public:
-    JobRun(const Queue::Job& job, const Queue::Progress& progress, const Queue::ResolveConflict& resolveConflict)
-        : m_job(job), m_progress(progress), m_resolveConflict(resolveConflict)
+    JobRun(const Queue::Job& job, const Queue::Progress& progress, const Queue::ResolveConflict& resolveConflict,
+           const CancellationToken& token)
+        : m_job(job), m_progress(progress), m_resolveConflict(resolveConflict), m_copier(token)
     {
     }
+    ~JobRun() { recordAttributesNotKept(m_copier.attributesNotKept()); }
 
     QList<Queue::Failure> run(const CancellationToken& token)
     {
@@ -129,11 +140,19 @@ public:
     }
 
 private:
+    void transfer(const FileUrl& source, const FileUrl& target, AtTarget atTarget)
+    {
+        if (m_job.kind == Queue::Kind::copy)
+            LocalFileOperations::copyItem(source, target, atTarget, m_copier);
+        else
+            LocalFileOperations::moveItem(source, target, atTarget, m_copier);
+    }
+
     void process(const FileUrl& source)
     {
         const FileUrl target = m_job.destination.appending(source.nativeFileName());
         if (!exists(target))
-            return transfer(m_job.kind, source, target, AtTarget::mustBeFree);
+            return transfer(source, target, AtTarget::mustBeFree);
 
         const Queue::ConflictDecision decision = m_remembered == askUser
             ? m_resolveConflict(source, target)
@@ -141,20 +160,19 @@ private:
         m_remembered = decision.applyToAll ? quint8(decision.action) : askUser;
         switch (decision.action) {
         case Queue::ConflictAction::replace:
-            return transfer(m_job.kind, source, target, AtTarget::replace);
+            return transfer(source, target, AtTarget::replace);
         case Queue::ConflictAction::replaceIfNewer:
             if (isSourceNewer(source, target))
-                transfer(m_job.kind, source, target, AtTarget::replace);
+                transfer(source, target, AtTarget::replace);
             return;
         case Queue::ConflictAction::replaceIfSizeDiffers:
             if (sizesDiffer(source, target))
-                transfer(m_job.kind, source, target, AtTarget::replace);
+                transfer(source, target, AtTarget::replace);
             return;
         case Queue::ConflictAction::skip:
             return;
         case Queue::ConflictAction::keepBoth:
-            return transfer(m_job.kind, source, FileSystemCore::uniqueDestination(source, m_job.destination),
-                            AtTarget::mustBeFree);
+            return transfer(source, FileSystemCore::uniqueDestination(source, m_job.destination), AtTarget::mustBeFree);
         case Queue::ConflictAction::cancel:
             throw CancellationError();
         }
@@ -163,6 +181,7 @@ private:
     const Queue::Job& m_job;
     const Queue::Progress& m_progress;
     const Queue::ResolveConflict& m_resolveConflict;
+    FileCopier m_copier; // one for the whole job: hard links between its entries stay links
     quint8 m_remembered = askUser;
     QList<Queue::Failure> m_failures;
 };
@@ -190,16 +209,38 @@ void restoreAll(const QList<Queue::TrashRecord>& records, const CancellationToke
     }
 }
 
-// Runs `call` on the context's thread and waits for it; nothing when the context is gone.
-void callOnThreadOf(const QPointer<QObject>& context, const std::function<void()>& call)
-{
-    if (!context)
-        return;
-    if (context->thread() == QThread::currentThread())
-        call();
-    else
-        QMetaObject::invokeMethod(context, call, Qt::BlockingQueuedConnection);
-}
+// Carries calls from the worker to the thread of a context object, which may
+// be destroyed at any moment: the worker never touches the context itself. The
+// relay lives on the context's thread as long as the callback does; whether the
+// context still exists is asked there, where it can only be destroyed between
+// two calls, never during the check.
+class ContextRelay {
+public:
+    explicit ContextRelay(QObject* context)
+        : m_context(context), m_thread(context->thread()),
+          m_relay(new QObject, [](QObject* relay) { relay->deleteLater(); })
+    {
+        m_relay->moveToThread(m_thread);
+    }
+
+    // Runs `call` on the context's thread and waits for it; nothing when the context is gone.
+    void run(const std::function<void()>& call) const
+    {
+        const auto guarded = [this, &call] {
+            if (m_context)
+                call();
+        };
+        if (m_thread == QThread::currentThread())
+            guarded();
+        else
+            QMetaObject::invokeMethod(m_relay.get(), guarded, Qt::BlockingQueuedConnection);
+    }
+
+private:
+    QPointer<QObject> m_context;
+    QThread* m_thread;
+    std::shared_ptr<QObject> m_relay;
+};
 
 } // namespace
 
@@ -228,7 +269,10 @@ QFuture<QList<Queue::Failure>> FileOperationQueue::perform(Job job, Progress pro
 {
     return QtConcurrent::run(&m_pool, [this, job = std::move(job), progress = std::move(progress),
                                        resolveConflict = std::move(resolveConflict)](QPromise<QList<Failure>>& promise) {
-        settle(promise, [&] { return JobRun(job, progress, resolveConflict).run(tokenFor(promise, m_stopping)); });
+        settle(promise, [&] {
+            const CancellationToken token = tokenFor(promise, m_stopping);
+            return JobRun(job, progress, resolveConflict, token).run(token);
+        });
     });
 }
 
@@ -247,20 +291,33 @@ QFuture<void> FileOperationQueue::restoreFromTrash(QList<TrashRecord> records)
     });
 }
 
+QFuture<QList<Queue::TrashRecord>> FileOperationQueue::stillInTrash(QList<TrashRecord> records)
+{
+    return QtConcurrent::run(&m_pool, [records = std::move(records)] {
+        QList<TrashRecord> remaining;
+        for (const TrashRecord& record : records) {
+            struct stat st;
+            if (lstat(record.trashed.nativePath().constData(), &st) == 0)
+                remaining.append(record);
+        }
+        return remaining;
+    });
+}
+
 Queue::Progress FileOperationQueue::progressOnThreadOf(QObject* context, Progress progress)
 {
-    return [context = QPointer<QObject>(context), progress = std::move(progress)](
-               qsizetype completed, qsizetype total, const FileUrl& url) {
-        callOnThreadOf(context, [&] { progress(completed, total, url); });
+    return [relay = ContextRelay(context), progress = std::move(progress)](qsizetype completed, qsizetype total,
+                                                                           const FileUrl& url) {
+        relay.run([&] { progress(completed, total, url); });
     };
 }
 
 Queue::ResolveConflict FileOperationQueue::conflictsOnThreadOf(QObject* context, ResolveConflict resolveConflict)
 {
-    return [context = QPointer<QObject>(context), resolveConflict = std::move(resolveConflict)](
-               const FileUrl& source, const FileUrl& target) {
+    return [relay = ContextRelay(context), resolveConflict = std::move(resolveConflict)](const FileUrl& source,
+                                                                                         const FileUrl& target) {
         ConflictDecision decision{ConflictAction::cancel, false};
-        callOnThreadOf(context, [&] { decision = resolveConflict(source, target); });
+        relay.run([&] { decision = resolveConflict(source, target); });
         return decision;
     };
 }

@@ -81,6 +81,9 @@ public:
     // Last record first; never overwrites: an occupied former place ends it with
     // EEXIST. Records restored before an error stay restored.
     QFuture<void> restoreFromTrash(QList<TrashRecord> records);
+    // The records whose entries still lie in the trash: after an undo that
+    // failed part-way, the ones a retry can still restore.
+    QFuture<QList<TrashRecord>> stillInTrash(QList<TrashRecord> records);
 
     // Wrap callbacks that must run on `context`'s thread (the GUI's): the worker
     // hands each call over and waits for it. Once `context` is gone, progress is

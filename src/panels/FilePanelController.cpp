@@ -10,8 +10,10 @@
 #include "panels/RemotePanelSession.h"
 #include "preferences/PreferencesStore.h"
 #include "remote/RemoteTree.h"
+#include "ui/DesktopOpen.h"
 #include "ui/Interaction.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -24,6 +26,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTableView>
 #include <QToolButton>
 #include <QUrl>
 
@@ -44,13 +47,6 @@ PanelTabs restoredTabs(const FileUrl& startFolder, const PanelPreferences& prefe
     return PanelTabs({PanelPaths::isFolder(start) ? start : FileUrl::fromLocalPath(QDir::homePath())}, 0);
 }
 
-void openWithDesktop(const FileUrl& file, Interaction& interaction)
-{
-    const std::optional<QString> path = file.exactPath();
-    if (!path || !QDesktopServices::openUrl(QUrl::fromLocalFile(*path)))
-        interaction.beep();
-}
-
 } // namespace
 
 FilePanelController::State::State(const FileUrl& startFolder, QString key, Interaction& interaction)
@@ -67,10 +63,7 @@ FilePanelController::FilePanelController(const FileUrl& url, const QString& pers
     d->model = new FileTableModel(d->preferences, this);
     d->worker = new PanelWorker(this);
     d->controls = PanelControls::build(*this, *d->model);
-    d->contextMenu = buildPanelContextMenu(this, [this](std::optional<PanelCommand> command) {
-        runMenuCommand(command);
-    });
-    d->openFile = [this](const FileUrl& file) { openWithDesktop(file, d->interaction); };
+    d->openFile = [this](const FileUrl& file) { openWithDefaultApplication(file, d->interaction, this); };
     d->controls.hidden->setChecked(d->showHidden);
     connectControls();
 
@@ -140,6 +133,8 @@ void FilePanelController::connectControls()
     connect(c.table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) { openRow(index.row()); });
     connect(c.table, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
         d->menuRow = d->controls.table->indexAt(position).row();
+        if (!d->contextMenu)
+            setDelegate(d->delegate);
         d->contextMenu->popup(d->controls.table->viewport()->mapToGlobal(position));
     });
     connect(c.table->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
@@ -151,6 +146,10 @@ void FilePanelController::connectControls()
 void FilePanelController::setDelegate(FilePanelDelegate* delegate)
 {
     d->delegate = delegate;
+    // The menu is built once, with the owner's items.
+    delete d->contextMenu;
+    d->contextMenu = buildPanelContextMenu(this, delegate ? delegate->contextMenuItems() : QList<PanelMenuItem>(),
+                                           [this](const std::optional<QString>& command) { runMenuCommand(command); });
 }
 
 const QString& FilePanelController::persistenceKey() const
@@ -209,6 +208,7 @@ void FilePanelController::showFolder()
     }
     d->controls.path->setText(locationDescription());
     d->model->changeCells([](PanelItems& items) { items.clearMarks(); });
+    d->selectFirstRow = true;
     redrawTabBar();
     updateFavoriteButton();
     selectVolume();
@@ -298,6 +298,8 @@ void FilePanelController::setTypedPath()
     if (target && PanelPaths::isFolder(*target)) {
         navigate(*target, true);
         field->setText(locationDescription());
+        // The typed way has arrived: arrows and function keys work on the new folder at once.
+        focusTable();
         return;
     }
     field->setText(locationDescription());
@@ -391,6 +393,20 @@ void FilePanelController::setActive(bool active)
     if (d->active == active)
         return;
     d->active = active;
+    // The other panel's selection is shown muted, so that it is never mistaken
+    // for what the next command acts on.
+    QTableView* table = d->controls.table;
+    QPalette palette = table->palette();
+    const QPalette standard = QApplication::palette(table);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Highlight,
+                         active ? standard.color(QPalette::Active, QPalette::Highlight)
+                                : standard.color(QPalette::Active, QPalette::Mid));
+        palette.setColor(group, QPalette::HighlightedText,
+                         active ? standard.color(QPalette::Active, QPalette::HighlightedText)
+                                : standard.color(QPalette::Active, QPalette::Text));
+    }
+    table->setPalette(palette);
     update();
 }
 
@@ -430,7 +446,7 @@ FileTableModel& FilePanelController::tableModel() const
     return *d->model;
 }
 
-void FilePanelController::runMenuCommand(std::optional<PanelCommand> command)
+void FilePanelController::runMenuCommand(const std::optional<QString>& command)
 {
     const int row = d->menuRow;
     d->menuRow = -1;

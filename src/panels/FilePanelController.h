@@ -73,6 +73,8 @@ public:
 
     // The current folder into or out of "Brenvik.Favorites".
     void toggleFavorite();
+    // Reads the stored favourites again: the menu and the star follow.
+    void rebuildFavorites();
 
     bool showHidden() const;
     // The hidden-files switch: sets the state, updates the check box, saves, reloads.
@@ -137,6 +139,8 @@ Q_SIGNALS:
     void listingFinished();
     // A remote transfer, deletion or file download has ended (also by an error).
     void remoteWorkFinished();
+    // This panel changed the stored favourites; other panels rebuild theirs.
+    void favoritesChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -155,7 +159,7 @@ private:
     void sortChanged(int column, Qt::SortOrder order);
     void filterChanged(const QString& text);
     void tableSelectionChanged();
-    void runMenuCommand(std::optional<PanelCommand> command);
+    void runMenuCommand(const std::optional<QString>& command);
     bool dropEntries(const QList<FileUrl>& sources, const std::optional<FileUrl>& folderRow, bool moving);
     void openRow(int row);
     void placePendingCursor();
@@ -165,7 +169,6 @@ private:
     void redrawKeepingCursor(bool focus);
     void updateStatus();
     void redrawTabBar();
-    void rebuildFavorites();
     void rebuildVolumes();
     void selectVolume();
     void updateFavoriteButton();

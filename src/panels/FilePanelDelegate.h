@@ -3,30 +3,18 @@
 #include "core/FileUrl.h"
 
 #include <QList>
+#include <QString>
 #include <QStringList>
 #include <QUuid>
 
 class FilePanelController;
 
-// The owner's commands a panel's context menu (and a drop) can start. The owner
-// makes the panel active with its table focused first, then runs the command.
-enum class PanelCommand {
-    quickLook,
-    rename,
-    duplicate,
-    copyToOtherPanel,
-    moveToOtherPanel,
-    symbolicLinksInOtherPanel,
-    createZipHere,
-    createZipInOtherPanel,
-    extractZipHere,
-    extractZipIntoOtherPanel,
-    showInfo,
-    reveal,
-    openTerminal,
-    checksums,
-    multiRename,
-    trash,
+// An item of a panel's context menu that runs one of the owner's commands.
+// The owner makes the panel active with its table focused first.
+struct PanelMenuItem {
+    QString title;
+    QString command;
+    bool separatorBefore = false;
 };
 
 // The owner's side of a panel (the commander window).
@@ -37,7 +25,9 @@ public:
     // Makes `panel` the active one (frames both panels accordingly) and, when
     // asked, gives its table the keyboard focus.
     virtual void setActive(FilePanelController& panel, bool focusTable) = 0;
-    virtual void runCommand(FilePanelController& panel, PanelCommand command) = 0;
+    virtual void runCommand(FilePanelController& panel, const QString& command) = 0;
+    // The owner's items of the context menu, after the panel's own "Öffnen".
+    virtual QList<PanelMenuItem> contextMenuItems() const = 0;
     // Local file URLs dropped on `panel`, to be copied or moved into `destination`.
     virtual void dropFiles(FilePanelController& panel, const QList<FileUrl>& sources, const FileUrl& destination,
                            bool moving) = 0;

@@ -60,6 +60,8 @@ void FilePanelController::takeListing(const ListingResult& result)
         d->model->changeRows([&](PanelItems& items) { items.setListing(result.items); });
         selectRows(rows, cursor);
         placePendingCursor();
+        if (std::exchange(d->selectFirstRow, false) && selectedRows().isEmpty() && !items().isEmpty())
+            selectRows({0}, 0);
     } else {
         d->listingError = QStringLiteral("Ordner konnte nicht gelesen werden: ") + result.errorDescription;
         d->model->changeRows([](PanelItems& items) { items.clear(); });

@@ -8,6 +8,7 @@
 #include "panels/FileTableView.h"
 #include "panels/PanelWorker.h"
 #include "ui/Interaction.h"
+#include "ui/WindowPlacement.h"
 
 void FilePanelController::setMarked(const QSet<FileUrl>& marked)
 {
@@ -114,8 +115,10 @@ void FilePanelController::showPreview()
     const std::optional<FileUrl> item = previewItem();
     if (!item)
         return;
-    if (!d->preview)
+    if (!d->preview) {
         d->preview = new PreviewWindow(this);
+        centerOnWindow(*d->preview, this);
+    }
     d->preview->showEntry(*item);
 }
 

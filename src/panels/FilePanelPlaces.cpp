@@ -45,6 +45,7 @@ void FilePanelController::toggleFavorite()
     }
     d->preferences.saveFavorites(PanelPlaces::toggledFavorite(d->preferences.favorites(), *path));
     rebuildFavorites();
+    Q_EMIT favoritesChanged();
 }
 
 void FilePanelController::updateFavoriteButton()

@@ -47,6 +47,8 @@ struct FilePanelController::State {
 
     // Selection changes made by the panel itself never activate it.
     int programmaticSelection = 0;
+    // After a change of folder the next listing puts the keyboard on a selected row.
+    bool selectFirstRow = true;
     bool redrawingTabBar = false;
 
     std::function<void(const FileUrl&)> openFile;

@@ -2,9 +2,11 @@
 
 #include "panels/FileTableModel.h"
 
+#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 
@@ -43,6 +45,12 @@ FileTableView::FileTableView(FileTableModel& model, QWidget* parent) : QTableVie
     header->setHighlightSections(false);
     for (int column = 0; column < FileTableModel::numberOfColumns; ++column)
         header->resizeSection(column, FileTableModel::initialWidth(column));
+    // Date formats differ by locale; the widest date of the year must fit whole.
+    const QDateTime widest(QDate(2000, 12, 28), QTime(23, 58, 58));
+    const FileTime sample{std::chrono::milliseconds(widest.toMSecsSinceEpoch())};
+    const int dateWidth = fontMetrics().horizontalAdvance(model.formatter().date(sample)) + 18;
+    if (header->sectionSize(FileTableModel::modifiedColumn) < dateWidth)
+        header->resizeSection(FileTableModel::modifiedColumn, dateWidth);
 }
 
 int FileTableView::folderRowAt(const QPoint& position) const
@@ -131,4 +139,31 @@ void FileTableView::paintEvent(QPaintEvent* event)
         area = QRect(0, visualRect(first).top(), viewport()->width(), rowHeight(*m_dropTarget));
     }
     painter.drawRect(area.adjusted(1, 1, -1, -1));
+}
+
+// Without a selection the cursor keys first pick a row, as in a native table:
+// Down the first one, so that a folder of one entry can be reached at all.
+void FileTableView::keyPressEvent(QKeyEvent* event)
+{
+    static const QList<int> pickingKeys = {Qt::Key_Down, Qt::Key_Up,     Qt::Key_Home,
+                                           Qt::Key_End,  Qt::Key_PageUp, Qt::Key_PageDown};
+    const int rows = model() ? model()->rowCount() : 0;
+    if (rows > 0 && pickingKeys.contains(event->key()) && !selectionModel()->hasSelection()) {
+        const bool fromEnd = event->key() == Qt::Key_Up || event->key() == Qt::Key_End;
+        const QModelIndex target = model()->index(fromEnd ? rows - 1 : 0, 0);
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        scrollTo(target);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+// Home and End go to the first and last row; the columns are not for the keyboard.
+QModelIndex FileTableView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const int rows = model() ? model()->rowCount() : 0;
+    if (rows > 0 && (action == MoveHome || action == MoveEnd))
+        return model()->index(action == MoveHome ? 0 : rows - 1, qMax(0, currentIndex().column()));
+    return QTableView::moveCursor(action, modifiers);
 }

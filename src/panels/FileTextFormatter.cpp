@@ -1,5 +1,7 @@
 #include "panels/FileTextFormatter.h"
 
+#include "core/ByteCount.h"
+
 #include <QDateTime>
 
 FileTextFormatter::FileTextFormatter(const QLocale& locale)
@@ -7,9 +9,9 @@ FileTextFormatter::FileTextFormatter(const QLocale& locale)
 {
 }
 
-QString FileTextFormatter::byteCount(qint64 bytes) const
+QString FileTextFormatter::byteCount(qint64 bytes)
 {
-    return m_locale.formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+    return ByteCount::text(bytes);
 }
 
 QString FileTextFormatter::date(const std::optional<FileTime>& time) const
@@ -34,12 +36,12 @@ QString FileTextFormatter::sizeCell(const FileItem& item, std::optional<qint64> 
                                     bool calculating) const
 {
     if (calculatedSize)
-        return byteCount(*calculatedSize);
+        return ByteCount::text(*calculatedSize);
     if (calculating)
         return QStringLiteral("…");
     if (item.isDirectory)
         return QStringLiteral("<DIR>");
-    return byteCount(item.size);
+    return ByteCount::text(item.size);
 }
 
 QString FileTextFormatter::kindCell(const FileItem& item)
@@ -50,7 +52,7 @@ QString FileTextFormatter::kindCell(const FileItem& item)
 QString FileTextFormatter::localStatus(qsizetype selectedCount, qint64 selectedBytes, qsizetype visibleRows,
                                        std::optional<qint64> freeBytes) const
 {
-    const QString free = freeBytes ? byteCount(*freeBytes) : QStringLiteral("—");
+    const QString free = freeBytes ? ByteCount::text(*freeBytes) : QStringLiteral("—");
     return QStringLiteral("%1 gewählt · %2     %3 Objekte     Frei: %4")
-        .arg(QString::number(selectedCount), byteCount(selectedBytes), QString::number(visibleRows), free);
+        .arg(QString::number(selectedCount), ByteCount::text(selectedBytes), QString::number(visibleRows), free);
 }

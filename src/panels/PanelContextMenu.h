@@ -8,6 +8,7 @@
 class QMenu;
 class QWidget;
 
-// The table's context menu "Datei", built once. Choosing an item calls `run`
-// with its command; "Öffnen" (the panel's own open) passes nothing.
-QMenu* buildPanelContextMenu(QWidget* parent, const std::function<void(std::optional<PanelCommand>)>& run);
+// The table's context menu "Datei": the panel's own "Öffnen", then the owner's
+// items. Choosing an item calls `run` with its command; "Öffnen" passes nothing.
+QMenu* buildPanelContextMenu(QWidget* parent, const QList<PanelMenuItem>& items,
+                             const std::function<void(std::optional<QString>)>& run);

@@ -1,7 +1,10 @@
 #include "panels/PanelControls.h"
 
 #include "panels/FileTableView.h"
+#include "platform/PlatformTexts.h"
+#include "ui/FittingLabel.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -50,6 +53,15 @@ QToolButton* iconButton(QStyle::StandardPixmap icon, const QString& accessibleNa
     return button;
 }
 
+// A pop-up menu that stays narrow in the header however long its entries are;
+// its list opens as wide as they need.
+void compactMenu(QComboBox& menu, int characters)
+{
+    menu.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    menu.setMinimumContentsLength(characters);
+    menu.view()->setMinimumWidth(240);
+}
+
 void buildTabRow(PanelControls& controls, QVBoxLayout& column)
 {
     QHBoxLayout* layout = nullptr;
@@ -60,9 +72,9 @@ void buildTabRow(PanelControls& controls, QVBoxLayout& column)
     controls.tabBar->setUsesScrollButtons(true);
     controls.tabBar->setElideMode(Qt::ElideNone);
     controls.addTab = new QPushButton(QStringLiteral("+"));
-    controls.addTab->setToolTip(QStringLiteral("Tab öffnen (⌘T)"));
+    controls.addTab->setToolTip(PlatformTexts::localized(QStringLiteral("Tab öffnen (⌘T)")));
     controls.closeTab = new QPushButton(QStringLiteral("×"));
-    controls.closeTab->setToolTip(QStringLiteral("Tab schließen (⌘W)"));
+    controls.closeTab->setToolTip(PlatformTexts::localized(QStringLiteral("Tab schließen (⌘W)")));
     for (QPushButton* button : {controls.addTab, controls.closeTab}) {
         button->setFixedWidth(28);
         button->setFocusPolicy(Qt::NoFocus);
@@ -82,7 +94,7 @@ void buildHeaderRow(PanelControls& controls, QVBoxLayout& column, const QWidget&
 
     controls.volumes = new QComboBox;
     controls.volumes->setToolTip(QStringLiteral("Volume auswählen"));
-    controls.volumes->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    compactMenu(*controls.volumes, 5);
 
     controls.disconnect = toolButton(QStringLiteral("Trennen"), QStringLiteral("Remote-Verbindung trennen"));
     controls.disconnect->setToolTip(QStringLiteral("Remote-Verbindung in diesem Panel trennen"));
@@ -92,7 +104,7 @@ void buildHeaderRow(PanelControls& controls, QVBoxLayout& column, const QWidget&
 
     controls.favorites = new QComboBox;
     controls.favorites->setToolTip(QStringLiteral("Favoriten"));
-    controls.favorites->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    compactMenu(*controls.favorites, 1);
     controls.favorite = toolButton(QStringLiteral("☆"), QStringLiteral("Favorit umschalten"));
     controls.favorite->setToolTip(QStringLiteral("Aktuellen Ordner als Favorit merken oder entfernen"));
 
@@ -101,9 +113,11 @@ void buildHeaderRow(PanelControls& controls, QVBoxLayout& column, const QWidget&
     controls.filter = new QLineEdit;
     controls.filter->setPlaceholderText(QStringLiteral("Filter"));
     controls.filter->setClearButtonEnabled(true);
-    controls.filter->setFixedWidth(120);
-    controls.hidden = new QCheckBox(QStringLiteral("⌘."));
-    controls.hidden->setToolTip(QStringLiteral("Versteckte Dateien anzeigen (⌘.)"));
+    controls.filter->setFixedWidth(96);
+    // The path takes whatever width is free; at the smallest window it still shows its end.
+    controls.path->setMinimumWidth(60);
+    controls.hidden = new QCheckBox(PlatformTexts::localized(QStringLiteral("⌘.")));
+    controls.hidden->setToolTip(PlatformTexts::localized(QStringLiteral("Versteckte Dateien anzeigen (⌘.)")));
 
     for (QWidget* widget : {static_cast<QWidget*>(controls.back), static_cast<QWidget*>(controls.forward),
                             static_cast<QWidget*>(controls.up), static_cast<QWidget*>(controls.volumes),
@@ -130,7 +144,7 @@ PanelControls PanelControls::build(QWidget& panel, FileTableModel& model)
     controls.table->setContextMenuPolicy(Qt::CustomContextMenu);
     column->addWidget(controls.table, 1);
 
-    controls.status = new QLabel;
+    controls.status = new FittingLabel;
     controls.status->setFixedHeight(20);
     controls.status->setFont(fixedFont(11));
     controls.status->setFocusPolicy(Qt::NoFocus);

@@ -1,6 +1,7 @@
 #include "panels/PanelPlaces.h"
 
 #include "panels/PanelPaths.h"
+#include "platform/PlatformTexts.h"
 
 #include <QDir>
 #include <QStorageInfo>
@@ -22,7 +23,8 @@ QList<Place> favorites(const QString& homePath, const QStringList& stored,
     add(homePath, QStringLiteral("Persönlicher Ordner"));
     for (const char* name : {"Desktop", "Documents", "Downloads"})
         add(homePath + QLatin1Char('/') + QLatin1String(name), {});
-    add(QStringLiteral("/Applications"), {});
+    if (PlatformTexts::offersApplicationsFolder())
+        add(QStringLiteral("/Applications"), {});
     for (const QString& path : stored)
         if (path.startsWith(QLatin1Char('/')))
             add(path, {});

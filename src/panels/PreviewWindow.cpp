@@ -1,5 +1,7 @@
 #include "panels/PreviewWindow.h"
 
+#include "core/ByteCount.h"
+
 #include "panels/FileTextFormatter.h"
 
 #include <QBuffer>
@@ -130,7 +132,7 @@ PreviewContent PreviewContent::load(const FileUrl& url)
     const std::optional<qint64> size = file.size();
     if (!size)
         return content;
-    content.summary += QLatin1Char('\n') + FileTextFormatter().byteCount(*size);
+    content.summary += QLatin1Char('\n') + ByteCount::text(*size);
 
     const QByteArray head = file.readStart(textBytes);
     if (*size <= largestImageBytes && looksLikeImage(head)) {

@@ -12,12 +12,13 @@ QString sentence(LocalFileError::Reason reason)
         return QStringLiteral("Ein Ordner kann nicht in sich selbst oder einen seiner Unterordner verschoben werden.");
     case Reason::sameEntry:
         return QStringLiteral("Quelle und Ziel sind dasselbe Objekt.");
-    case Reason::targetContainsSource:
-        return QStringLiteral("Das Ziel enthält die Quelle und kann deshalb nicht durch sie ersetzt werden.");
     case Reason::noTrashOnVolume:
         return QStringLiteral("Auf diesem Datenträger gibt es keinen nutzbaren Papierkorb; nichts wurde verändert.");
     case Reason::sourceNotRemoved:
         return QStringLiteral("Das Objekt wurde vollständig kopiert, die Quelle konnte aber nicht ganz entfernt werden.");
+    case Reason::sourceChanged:
+        return QStringLiteral("Die Quelle hat sich während des Verschiebens verändert: Was dabei hinzukam oder "
+                              "geändert wurde, liegt noch an der alten Stelle.");
     case Reason::oldTargetNotRemoved:
         return QStringLiteral("Das Objekt wurde ersetzt, Reste des alten Objekts konnten aber nicht entfernt werden.");
     }

@@ -11,10 +11,10 @@ public:
     enum class Reason {
         folderCopiedIntoItself,
         folderMovedIntoItself,
-        sameEntry,
-        targetContainsSource,
+        sameEntry, // the source is the target, or lies inside the folder it would replace
         noTrashOnVolume,
         sourceNotRemoved,   // a move across volumes copied everything, the source stays in part
+        sourceChanged,      // a move across volumes left what appeared or changed in the source meanwhile
         oldTargetNotRemoved // a replace put the new entry in place, remains of the old one stay
     };
 

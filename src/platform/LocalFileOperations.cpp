@@ -3,13 +3,14 @@
 #include "core/SystemError.h"
 #include "platform/FileCopier.h"
 #include "platform/FileRemover.h"
+#include "platform/FolderChain.h"
 #include "platform/LocalFileError.h"
 #include "platform/RealPath.h"
+#include "platform/UniqueFd.h"
 
 #include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -28,11 +29,39 @@ std::optional<struct stat> statIfPresent(const FileUrl& url)
     throw SystemError(errno, url.nativePath());
 }
 
-// The entry's path with every link above it resolved; the entry itself is kept
-// as it is, since it may be a link that is copied as such.
-FileUrl resolvedLocation(const FileUrl& url)
+// Opened only to be looked at and walked up from: needs no right to read it.
+UniqueFd openFolder(const FileUrl& folder)
 {
-    return FileUrl::fromNativePath(realPath(url.parent().nativePath())).appending(url.nativeFileName());
+    UniqueFd fd(::open(folder.nativePath().constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.isValid())
+        throw SystemError(errno, folder.nativePath());
+    return fd;
+}
+
+// Whether replacing `target` would destroy the source: the same entry under
+// another name, the entry a link source leads to, or a folder the source
+// (followed through its links) lies in.
+bool isSameObject(const FileUrl& source, const struct stat& sourceStat, const struct stat& targetStat)
+{
+    const EntryIdentity target = EntryIdentity::of(targetStat);
+    if (EntryIdentity::of(sourceStat) == target)
+        return true;
+    QByteArray resolved;
+    try {
+        resolved = realPath(source.nativePath());
+    } catch (const SystemError&) {
+        return false; // a dangling link leads nowhere
+    }
+    struct stat followed;
+    if (stat(resolved.constData(), &followed) == 0 && EntryIdentity::of(followed) == target)
+        return true;
+    if (!S_ISDIR(targetStat.st_mode))
+        return false;
+    try {
+        return liesIn(openFolder(FileUrl::fromNativePath(resolved).parent()).get(), target);
+    } catch (const SystemError&) {
+        return false;
+    }
 }
 
 FileUrl stagingUrl(const FileUrl& folder)
@@ -63,10 +92,10 @@ void renameNoReplace(const FileUrl& from, const FileUrl& to, const QByteArray& r
     throw SystemError(errno, errno == EEXIST ? to.nativePath() : reportedPath);
 }
 
-void removeQuietly(const FileUrl& url)
+void removeQuietly(const FileUrl& url, FileRemover::Owner owner)
 {
     try {
-        FileRemover::remove(url);
+        FileRemover::remove(url, owner);
     } catch (const SystemError&) {
         // Only called while another failure is being reported.
     }
@@ -77,28 +106,20 @@ void checkPreconditions(const FileUrl& source, const FileUrl& target, AtTarget& 
     const std::optional<struct stat> sourceStat = statIfPresent(source);
     if (!sourceStat)
         throw SystemError(ENOENT, source.nativePath());
+    const UniqueFd targetFolder = openFolder(target.parent());
+    if (S_ISDIR(sourceStat->st_mode) && liesIn(targetFolder.get(), EntryIdentity::of(*sourceStat)))
+        throw LocalFileError(isMove ? LocalFileError::Reason::folderMovedIntoItself
+                                    : LocalFileError::Reason::folderCopiedIntoItself,
+                             source.nativePath());
     const std::optional<struct stat> targetStat = statIfPresent(target);
-    if (S_ISDIR(sourceStat->st_mode)) {
-        const FileUrl realSource = resolvedLocation(source);
-        const FileUrl realTargetFolder = FileUrl::fromNativePath(realPath(target.parent().nativePath()));
-        if (realTargetFolder.isInside(realSource))
-            throw LocalFileError(isMove ? LocalFileError::Reason::folderMovedIntoItself
-                                        : LocalFileError::Reason::folderCopiedIntoItself,
-                                 source.nativePath());
-    }
     if (!targetStat) {
-        struct stat folder;
-        if (stat(target.parent().nativePath().constData(), &folder) != 0)
-            throw SystemError(errno, target.parent().nativePath());
         atTarget = AtTarget::mustBeFree;
         return;
     }
     if (atTarget == AtTarget::mustBeFree)
         throw SystemError(EEXIST, target.nativePath());
-    if (targetStat->st_dev == sourceStat->st_dev && targetStat->st_ino == sourceStat->st_ino)
+    if (isSameObject(source, *sourceStat, *targetStat))
         throw LocalFileError(LocalFileError::Reason::sameEntry, target.nativePath());
-    if (S_ISDIR(targetStat->st_mode) && resolvedLocation(source).isInside(resolvedLocation(target)))
-        throw LocalFileError(LocalFileError::Reason::targetContainsSource, target.nativePath());
 }
 
 // Puts the complete entry `staged` (a sibling of `target`) at `target`. Returns
@@ -143,27 +164,32 @@ void removeReplaced(const FileUrl& old, const FileUrl& target)
 }
 
 // Copies to a staging name and puts the copy in place; returns the replaced entry's url.
-FileUrl copyAndPlace(const FileUrl& source, const FileUrl& target, AtTarget atTarget, FileCopier::Ownership ownership)
+FileUrl copyAndPlace(const FileUrl& source, const FileUrl& target, AtTarget atTarget, FileCopier& copier,
+                     FileCopier::Purpose purpose)
 {
     const FileUrl staged = stagingUrl(target.parent());
-    FileCopier(ownership).copy(source, staged, target);
+    copier.copy(source, staged, purpose, target);
+    FileUrl old;
     try {
-        return place(staged, target, atTarget);
+        old = place(staged, target, atTarget);
     } catch (...) {
-        removeQuietly(staged);
+        removeQuietly(staged, FileRemover::Owner::ourCopy);
         throw;
     }
+    copier.copyMovedTo(target);
+    return old;
 }
 
-void moveAcrossFileSystems(const FileUrl& source, const FileUrl& target, AtTarget atTarget)
+void moveAcrossFileSystems(const FileUrl& source, const FileUrl& target, AtTarget atTarget, FileCopier& copier)
 {
     // Copying everything only to find that the source cannot go would leave the user with two.
     if (faccessat(AT_FDCWD, source.parent().nativePath().constData(), W_OK | X_OK, AT_EACCESS) != 0)
         throw SystemError(errno, source.nativePath());
-    const FileUrl old = copyAndPlace(source, target, atTarget, FileCopier::Ownership::keepSource);
+    const FileUrl old = copyAndPlace(source, target, atTarget, copier, FileCopier::Purpose::move);
     std::optional<LocalFileError> firstError;
     try {
-        FileRemover::remove(source);
+        if (!FileRemover::removeCopied(source, copier.copiedEntries()))
+            firstError.emplace(LocalFileError::Reason::sourceChanged, source.nativePath());
     } catch (const SystemError& error) {
         firstError.emplace(LocalFileError::Reason::sourceNotRemoved, source.nativePath(), error.description());
     }
@@ -192,23 +218,23 @@ bool renamedOnSameFileSystem(const FileUrl& from, const FileUrl& to, const QByte
 
 } // namespace
 
-void copyItem(const FileUrl& source, const FileUrl& target, AtTarget atTarget)
+void copyItem(const FileUrl& source, const FileUrl& target, AtTarget atTarget, FileCopier& copier)
 {
     checkPreconditions(source, target, atTarget, false);
-    removeReplaced(copyAndPlace(source, target, atTarget, FileCopier::Ownership::copier), target);
+    removeReplaced(copyAndPlace(source, target, atTarget, copier, FileCopier::Purpose::copy), target);
 }
 
-void moveItem(const FileUrl& source, const FileUrl& target, AtTarget atTarget)
+void moveItem(const FileUrl& source, const FileUrl& target, AtTarget atTarget, FileCopier& copier)
 {
     checkPreconditions(source, target, atTarget, true);
     if (atTarget == AtTarget::mustBeFree) {
         if (!renamedOnSameFileSystem(source, target, source.nativePath()))
-            moveAcrossFileSystems(source, target, atTarget);
+            moveAcrossFileSystems(source, target, atTarget, copier);
         return;
     }
     const FileUrl staged = stagingUrl(target.parent());
     if (!renamedOnSameFileSystem(source, staged, source.nativePath())) {
-        moveAcrossFileSystems(source, target, atTarget);
+        moveAcrossFileSystems(source, target, atTarget, copier);
         return;
     }
     FileUrl old;
@@ -223,6 +249,18 @@ void moveItem(const FileUrl& source, const FileUrl& target, AtTarget atTarget)
         throw;
     }
     removeReplaced(old, target);
+}
+
+void copyItem(const FileUrl& source, const FileUrl& target, AtTarget atTarget)
+{
+    FileCopier copier;
+    copyItem(source, target, atTarget, copier);
+}
+
+void moveItem(const FileUrl& source, const FileUrl& target, AtTarget atTarget)
+{
+    FileCopier copier;
+    moveItem(source, target, atTarget, copier);
 }
 
 void removeItem(const FileUrl& url)

@@ -33,6 +33,24 @@ void startDetached(const QByteArray& program, const QStringList& arguments, cons
 
 } // namespace
 
+QList<Choice> choices(const QByteArrayList& emulators)
+{
+#ifdef Q_OS_MACOS
+    Q_UNUSED(emulators);
+    return {{QStringLiteral("Terminal"), QStringLiteral("/System/Applications/Utilities/Terminal.app")},
+            {QStringLiteral("iTerm"), QStringLiteral("/Applications/iTerm.app")},
+            {QStringLiteral("Warp"), QStringLiteral("/Applications/Warp.app")}};
+#else
+    QList<Choice> result;
+    for (const QByteArray& path : emulators)
+        if (isExecutableFile(path))
+            result.append({QFile::decodeName(path.mid(path.lastIndexOf('/') + 1)), QFile::decodeName(path)});
+    if (result.isEmpty())
+        result.append({QStringLiteral("Terminal"), QStringLiteral("/System/Applications/Utilities/Terminal.app")});
+    return result;
+#endif
+}
+
 const QByteArrayList& knownEmulators()
 {
     static const QByteArrayList emulators = {

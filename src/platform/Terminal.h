@@ -4,6 +4,7 @@
 #include "core/FileUrl.h"
 
 #include <QByteArrayList>
+#include <QList>
 #include <QString>
 
 // A terminal could not be opened: none to be found, a folder that cannot be
@@ -17,6 +18,16 @@ namespace Terminal {
 
 // The terminal emulators a desktop may have, the Debian alternative first.
 const QByteArrayList& knownEmulators();
+
+// A terminal program the preferences offer: its title and the path stored for it.
+struct Choice {
+    QString title;
+    QString path;
+};
+// On macOS the three applications; elsewhere the installed emulators of
+// `emulators` (the Debian alternative first), or the default path alone when
+// none is installed (opening then reports that no terminal was found).
+QList<Choice> choices(const QByteArrayList& emulators = knownEmulators());
 
 // Opens a terminal in `folder`, detached from this program. On macOS the
 // configured application opens the folder. Elsewhere the configured path runs

@@ -1,5 +1,6 @@
 #include "platform/Trash.h"
 
+#include "core/NumberedName.h"
 #include "core/SystemError.h"
 #include "platform/LocalFileError.h"
 #include "platform/LocalFileOperations.h"
@@ -114,15 +115,10 @@ TrashFolder trashFor(const FileUrl& url, dev_t device)
     return *trash;
 }
 
-QByteArray numberedName(const QByteArray& name, int n)
-{
-    if (n == 1)
-        return name;
-    const qsizetype dot = name.lastIndexOf('.');
-    const bool hasExtension = dot > 0 && dot < name.size() - 1;
-    const QByteArray number = ' ' + QByteArray::number(n);
-    return hasExtension ? name.left(dot) + number + name.mid(dot) : name + number;
-}
+// "<name>.trashinfo" must fit the 255 bytes of a name, so long names are
+// shortened in the trash; the info file keeps the whole original name.
+constexpr qsizetype trashNameMaximum = 255 - qsizetype(sizeof ".trashinfo" - 1);
+constexpr int maximumClaims = 10000;
 
 QByteArray trashInfo(const TrashFolder& trash, const FileUrl& url)
 {
@@ -159,8 +155,8 @@ void writeAll(int fd, const QByteArray& bytes, const QByteArray& path)
 QByteArray claimName(int infoFd, int filesFd, const TrashFolder& trash, const FileUrl& url)
 {
     const QByteArray info = trashInfo(trash, url);
-    for (int n = 1;; ++n) {
-        const QByteArray name = numberedName(url.nativeFileName(), n);
+    for (int n = 1; n <= maximumClaims; ++n) {
+        const QByteArray name = numberedName(url.nativeFileName(), quint64(n), trashNameMaximum);
         const QByteArray infoName = name + ".trashinfo";
         const QByteArray infoPath = trash.path + "/info/" + infoName;
         UniqueFd fd(openat(infoFd, infoName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
@@ -184,6 +180,7 @@ QByteArray claimName(int infoFd, int filesFd, const TrashFolder& trash, const Fi
         }
         return name;
     }
+    throw SystemError(EEXIST, trash.path + "/files/" + url.nativeFileName());
 }
 
 UniqueFd openTrashPart(const TrashFolder& trash, const char* part)

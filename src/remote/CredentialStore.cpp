@@ -1,5 +1,6 @@
 #include "remote/CredentialStore.h"
 
+#include "platform/PlatformTexts.h"
 #include "remote/RemoteProfile.h"
 
 #include <QCoreApplication>
@@ -44,7 +45,7 @@ std::optional<QString> strictUtf8(const QByteArray& bytes)
 
 CredentialStoreError::CredentialStoreError(qint32 status)
     : BrenvikError(QStringLiteral("CredentialStoreError"),
-                   QStringLiteral("Der macOS-Schlüsselbund meldet Fehler %1.").arg(status)),
+                   PlatformTexts::localized(QStringLiteral("Der macOS-Schlüsselbund meldet Fehler %1.")).arg(status)),
       m_status(status)
 {
 }

@@ -10,9 +10,10 @@
 #include <memory>
 
 // One running sftp process, fed command lines on its standard input. Each
-// command is followed by a shell line that echoes a fresh marker to sftp's
-// standard output and error; sftp runs it only after the command has finished,
-// so the marker on each stream closes that command's answer there.
+// command is followed by a local line that puts a fresh marker on sftp's
+// standard output and error (SftpCommand::markerCommand); sftp reads it only
+// after the command has finished, so the marker on each stream closes that
+// command's answer there, with no shell started and no extra round trip.
 //
 // Failures end the session for good (the owner starts a new one):
 // SFTPTransportError::command "Die SFTP-Sitzung wurde vom Server geschlossen."

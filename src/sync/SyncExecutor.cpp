@@ -126,18 +126,15 @@ private:
         const UniqueFd in(openat(sourceFolder, m_name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (!in.isValid())
             throw SystemError(errno, m_shownSource);
-        struct stat before;
-        if (fstat(in.get(), &before) != 0)
-            throw SystemError(errno, m_shownSource);
-        if (!S_ISREG(before.st_mode) || before.st_ino != seen.st_ino || before.st_dev != seen.st_dev)
-            throw SyncError(SyncError::Reason::sourceChanged, m_shownSource);
         m_temporaryExists = true;
-        SyncFileCopy::copyRegularFile(in.get(), before, m_folder, m_temporary.constData(), m_token, m_shownSource,
+        SyncFileCopy::copyRegularFile(in.get(), seen, m_folder, m_temporary.constData(), m_token, m_shownSource,
                                       m_shownDestination);
+        // One look afterwards tells both whether the name still led to the file
+        // looked at before and whether it changed while it was read.
         struct stat after;
         if (fstat(in.get(), &after) != 0)
             throw SystemError(errno, m_shownSource);
-        if (stateOf(after) != stateOf(before))
+        if (after.st_ino != seen.st_ino || after.st_dev != seen.st_dev || stateOf(after) != stateOf(seen))
             throw SyncError(SyncError::Reason::sourceChanged, m_shownSource);
     }
 

@@ -4,6 +4,7 @@
 #include "core/SystemError.h"
 #include "platform/UniqueFd.h"
 
+#include <QFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,6 +13,22 @@
 namespace {
 
 constexpr std::size_t blockSize = 1 << 20;
+
+// Read once: asking for the mask means setting it, which other threads could see.
+mode_t processUmask()
+{
+    static const mode_t mask = [] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+                if (line.startsWith("Umask:"))
+                    return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+            }
+        }
+        return mode_t(07777); // unknown: every mode is set explicitly
+    }();
+    return mask;
+}
 
 bool concernsTarget(int code)
 {
@@ -94,12 +111,16 @@ void SyncFileCopy::copyRegularFile(int source, const struct stat& st, int target
                                    const CancellationToken& token, const QByteArray& shownSource,
                                    const QByteArray& shownTarget)
 {
-    UniqueFd out(openat(targetDir, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    const mode_t mode = st.st_mode & 01777; // a copy never hands out set-ID rights
+    // Most modes survive the umask as they are; only the others need a second call.
+    const bool createdWithMode = (mode & ~processUmask()) == mode;
+    UniqueFd out(openat(targetDir, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        createdWithMode ? mode : 0600));
     if (!out.isValid())
         throw SystemError(errno, shownTarget);
     Transfer(source, out.get(), token, shownSource, shownTarget).run(st.st_size);
     // File systems without Unix permissions refuse modes; the data still counts.
-    if (fchmod(out.get(), st.st_mode & 01777) != 0 && errno != EPERM && errno != EOPNOTSUPP)
+    if (!createdWithMode && fchmod(out.get(), mode) != 0 && errno != EPERM && errno != EOPNOTSUPP)
         throw SystemError(errno, shownTarget);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (futimens(out.get(), times) != 0 && errno != EPERM && errno != EOPNOTSUPP)

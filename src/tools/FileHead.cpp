@@ -1,7 +1,7 @@
 #include "tools/FileHead.h"
 
 #include "core/SystemError.h"
-#include "platform/UniqueFd.h"
+#include "tools/RegularFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,33 +14,32 @@ namespace {
 // Reads in slices, so that a cancelled read stops soon even on a slow volume.
 constexpr qint64 sliceBytes = qint64(1) << 20;
 
-void requireRegular(const struct stat& st, const FileUrl& url)
+void requireRegular(const struct stat& st, const QByteArray& path)
 {
     if (S_ISDIR(st.st_mode))
-        throw SystemError(EISDIR, url.nativePath());
+        throw SystemError(EISDIR, path);
     if (!S_ISREG(st.st_mode))
-        throw FileReadError::notRegular(url);
+        throw NotRegularFileError(path);
 }
 
 } // namespace
 
 FileHead readFileHead(const FileUrl& url, qint64 limit, const CancellationToken& token)
 {
-    if (!url.isLocal())
-        throw FileReadError::notLocal(url);
     const QByteArray& path = url.nativePath();
+    if (!url.isLocal())
+        throw NotRegularFileError(path);
+    // Looked at before opening: opening a device can do something by itself.
     struct stat st;
     if (stat(path.constData(), &st) != 0)
         throw SystemError(errno, path);
-    requireRegular(st, url);
-    // Not blocking: should a pipe have taken the file's place since, opening it
-    // must not wait for a writer; the second look below then refuses it.
-    UniqueFd fd(open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd.isValid())
-        throw SystemError(errno, path);
-    if (fstat(fd.get(), &st) != 0)
-        throw SystemError(errno, path);
-    requireRegular(st, url);
+    requireRegular(st, path);
+    // Should a pipe have taken the file's place since, this open does not wait for a writer.
+    std::optional<RegularFile::Opened> opened = RegularFile::open(AT_FDCWD, path.constData(), path);
+    if (!opened)
+        throw NotRegularFileError(path);
+    const UniqueFd& fd = opened->fd;
+    st = opened->status;
 
     FileHead head;
     head.size = qint64(st.st_size);
@@ -64,21 +63,4 @@ FileHead readFileHead(const FileUrl& url, qint64 limit, const CancellationToken&
     }
     head.bytes.truncate(qsizetype(total));
     return head;
-}
-
-FileReadError::FileReadError(QString description)
-    : BrenvikError(QStringLiteral("FileReadError"), std::move(description))
-{
-}
-
-FileReadError FileReadError::notRegular(const FileUrl& url)
-{
-    return FileReadError(QStringLiteral("„%1“ ist keine gewöhnliche Datei. Pipes, Sockets und Geräte werden nicht gelesen.")
-                             .arg(url.path()));
-}
-
-FileReadError FileReadError::notLocal(const FileUrl& url)
-{
-    return FileReadError(
-        QStringLiteral("„%1“ liegt nicht im lokalen Dateisystem und kann hier nicht gelesen werden.").arg(url.path()));
 }

@@ -114,6 +114,9 @@ void InternalViewerController::load()
         m_loaded = true;
         m_status->setText(ViewerText::status(loaded.head.size, m_data.size(), FileTextFormatter()));
         render();
+        // Made ahead, so that the switch to hex only hands it over.
+        if (!m_data.isEmpty())
+            buildHexDocument();
     });
 }
 

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 
 struct TextCompareWindowController::Rendered {
     SharedDocument left;
@@ -128,11 +129,20 @@ void TextCompareWindowController::load()
             Rendered rendered;
             rendered.status =
                 TextCompare::status(comparison.differences, leftLines.truncated || rightLines.truncated);
-            rendered.left = buildPlainDocument(std::move(comparison.left.text), font, home,
-                                               shading(comparison.left.shades));
-            token.throwIfCancelled();
-            rendered.right = buildPlainDocument(std::move(comparison.right.text), font, home,
-                                                shading(comparison.right.shades));
+            // The two documents take most of the time: they are built side by side.
+            // A waiting pool thread runs a side that has not started yet itself.
+            QFuture<SharedDocument> rightDocument = QtConcurrent::run([&comparison, &font, home] {
+                return buildPlainDocument(std::move(comparison.right.text), font, home,
+                                          shading(comparison.right.shades));
+            });
+            try {
+                rendered.left = buildPlainDocument(std::move(comparison.left.text), font, home,
+                                                   shading(comparison.left.shades));
+            } catch (...) {
+                rightDocument.waitForFinished(); // it reads `comparison`
+                throw;
+            }
+            rendered.right = rightDocument.result();
             return rendered;
         });
     whenFinished(this, task, [this](QFuture<Rendered> task) {

@@ -29,14 +29,18 @@ SharedDocument buildPlainDocument(QString text, const QFont& font, QThread* home
     document->setDefaultFont(font);
     neutraliseFrameMarks(text);
     document->setPlainText(text);
-    if (background) {
-        qsizetype line = 0;
-        for (QTextBlock block = document->begin(); block.isValid(); block = block.next(), ++line) {
-            if (const std::optional<QColor> colour = background(line)) {
-                QTextBlockFormat format;
-                format.setBackground(*colour);
-                QTextCursor(block).setBlockFormat(format);
-            }
+    // Every line gets its layout object here: the view creates the missing
+    // ones when it takes the document, a hundred thousand allocations on the
+    // GUI thread.
+    qsizetype line = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next(), ++line) {
+        block.layout();
+        if (!background)
+            continue;
+        if (const std::optional<QColor> colour = background(line)) {
+            QTextBlockFormat format;
+            format.setBackground(*colour);
+            QTextCursor(block).setBlockFormat(format);
         }
     }
     // Last: the layout then starts from the finished text in one piece.

@@ -10,8 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -170,6 +172,18 @@ AlertResponse QtInteraction::runAlert(const AlertRequest& request)
         }
     }
 
+    // A progress window floats above everything; a question asked during its
+    // operation must float above it with the keyboard, or it waits unseen
+    // while Return answers it blindly.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    if (std::any_of(windows.cbegin(), windows.cend(), [](const QWidget* window) {
+            return window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        }))
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    QTimer::singleShot(0, &box, [&box] {
+        box.raise();
+        box.activateWindow();
+    });
     box.exec();
 
     AlertResponse response;

@@ -39,51 +39,12 @@ TEST(ProgressFigures, RemainingTimeInMinutesAndSeconds)
     EXPECT_EQ(ProgressFigures::remainingTime(4500), QStringLiteral("75:00"));
 }
 
-// Pictures for a person to look at, when asked for: BRENVIK_RENDER_DIR names the folder.
-void render(QWidget& widget, const QString& name)
-{
-    const QByteArray folder = qgetenv("BRENVIK_RENDER_DIR");
-    if (!folder.isEmpty()) {
-        EXPECT_TRUE(widget.grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + name));
-    }
-}
-
 class ProgressWindow : public ::testing::Test {
 protected:
     TempFolder folder;
     QList<FileUrl> sources = {folder.write("a.bin", QByteArray(100, 'a')), folder.makeFolder("Ordner"),
                               folder.write("c.bin", QByteArray(300, 'c'))};
 };
-
-TEST_F(ProgressWindow, AFixedTitleBarWindowWithItsPartsStackedInItsMargins)
-{
-    OperationProgressController window(QStringLiteral("Dateien kopieren"), 3, sources);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Dateien kopieren"));
-    EXPECT_EQ(window.size(), QSize(500, 178));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    const Qt::WindowFlags flags = window.windowFlags();
-    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint) || flags.testFlag(Qt::WindowMinimizeButtonHint)
-                 || flags.testFlag(Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(window.detailText(), QStringLiteral("Vorbereitung …"));
-    EXPECT_EQ(window.metricsText(), QString());
-    EXPECT_EQ(window.progressBar()->maximum(), 3);
-    EXPECT_EQ(window.cancelButton()->text(), QStringLiteral("Abbrechen"));
-
-    const QList<QLabel*> labels = window.findChildren<QLabel*>();
-    ASSERT_EQ(labels.size(), 2);
-    const QList<QWidget*> parts = {labels[0], window.progressBar(), labels[1], window.cancelButton()};
-    for (QWidget* part : parts)
-        EXPECT_TRUE(QRect(18, 18, 500 - 36, 178 - 36).contains(part->geometry())) << part->metaObject()->className();
-    EXPECT_EQ(parts[1]->y(), parts[0]->geometry().bottom() + 1 + 10);
-    EXPECT_EQ(parts[2]->y(), parts[1]->geometry().bottom() + 1 + 10);
-    EXPECT_EQ(parts[3]->geometry().bottom(), 178 - 18 - 1);
-    window.update(1, 3, QStringLiteral("Ordner"));
-    render(window, QStringLiteral("progress.png"));
-}
 
 TEST_F(ProgressWindow, ShowsEntriesAndTheBytesOfTheFinishedOnes)
 {

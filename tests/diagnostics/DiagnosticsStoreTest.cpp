@@ -86,22 +86,6 @@ TEST(DiagnosticsStore, KeepsTheNewestFiveHundredInRecordingOrder)
         ASSERT_EQ(store.events()[i].message, QStringLiteral("Ereignis %1").arg(734 + i)) << "position " << i;
 }
 
-TEST(DiagnosticsReport, EmptyLogGivesTheEightHeaderLines)
-{
-    const QStringList lines = DiagnosticsStore().report().split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 8);
-    EXPECT_EQ(lines[0], QStringLiteral("Brenvik Diagnose"));
-    EXPECT_EQ(lines[1], QStringLiteral("Version: 1.0.0"));
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("macOS: ")));
-    EXPECT_GT(lines[2].size(), QStringLiteral("macOS: ").size());
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Prozessoren: [1-9][0-9]*$")).match(lines[3]).hasMatch())
-        << lines[3].toStdString();
-    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("Arbeitsspeicher: ")));
-    EXPECT_EQ(lines[5], QStringLiteral("Netzwerkübertragung: keine"));
-    EXPECT_EQ(lines[6], QStringLiteral("Telemetrie: deaktiviert"));
-    EXPECT_EQ(lines[7], QString());
-}
-
 // The memory figure must be the machine's own, in binary units: compared with
 // the kernel's MemTotal, read independently of the code under test.
 TEST(DiagnosticsReport, MemoryIsThePhysicalSizeInBinaryUnits)

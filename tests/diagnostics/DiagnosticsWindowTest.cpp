@@ -106,32 +106,6 @@ TEST_F(DiagnosticsWindow, OpensWithTheReportSnapshotAtItsEnd)
     EXPECT_FALSE(text->toPlainText().contains(QStringLiteral("Anwendung gestartet")));
 }
 
-TEST_F(DiagnosticsWindow, StacksTextNoteAndButtonsWithinItsMargins)
-{
-    const auto window = openWindow();
-    const QRect text = view(*window)->geometry();
-    QLabel* note = window->findChild<QLabel*>();
-    ASSERT_NE(note, nullptr);
-    EXPECT_EQ(note->text(), QStringLiteral("Das Protokoll bleibt im Arbeitsspeicher. Es enthält keine Dateinamen, "
-                                           "Pfade, Servernamen oder Zugangsdaten und wird nur auf ausdrücklichen "
-                                           "Klick exportiert."));
-    const QList<QPushButton*> buttons = buttonsLeftToRight(*window);
-    QStringList titles;
-    for (QPushButton* button : buttons)
-        titles.append(button->text());
-    EXPECT_EQ(titles, (QStringList{"Aktualisieren", "Exportieren …", "Protokoll leeren"}));
-
-    EXPECT_EQ(text.topLeft(), QPoint(12, 12));
-    EXPECT_EQ(text.right(), window->width() - 13);
-    EXPECT_EQ(note->y(), text.bottom() + 1 + 10);
-    EXPECT_EQ(buttons.first()->pos(), QPoint(12, window->height() - 12 - buttons.first()->height()));
-
-    // The text area takes what the window gains.
-    window->resize(900, 700);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(view(*window)->height(), text.height() + 140);
-}
-
 TEST_F(DiagnosticsWindow, RefreshShowsNewEventsAndClearingKeepsOnlyItsOwn)
 {
     const auto window = openWindow();

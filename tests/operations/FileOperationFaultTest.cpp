@@ -45,21 +45,6 @@ void giveTo(const FileUrl& url, uid_t owner)
     ASSERT_EQ(lchown(url.nativePath().constData(), owner, owner), 0);
 }
 
-int runInChild(const std::function<int()>& body)
-{
-    const pid_t child = fork();
-    if (child == 0) {
-        int status = 125;
-        try {
-            status = body();
-        } catch (...) {
-        }
-        _exit(status);
-    }
-    int status = 0;
-    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(FileOperationFaults, UnwritableDestinationLeavesEverythingAsItWas)
 {
     TempFolder from;

@@ -79,24 +79,4 @@ TEST(FileOperationTrash, FirstErrorEndsTrashingAndEarlierEntriesStayTrashed)
     EXPECT_TRUE(exists(third));
 }
 
-TEST(FileOperationTrash, RestoreGoesBackwardsAndStopsAtAnOccupiedPlace)
-{
-    TempFolder folder;
-    const FileUrl a = folder.write("A", "a");
-    const FileUrl b = folder.write("B", "b");
-    const FileUrl c = folder.write("C", "c");
-    Queue queue;
-    const QList<Queue::TrashRecord> records = queue.trash({a, b, c}, [](qsizetype, qsizetype, const FileUrl&) {}).result();
-    folder.write("B", "neu");
-
-    QByteArray path;
-    EXPECT_EQ(errorCodeOf(queue.restoreFromTrash(records), &path), EEXIST);
-    EXPECT_EQ(path, b.nativePath());
-    EXPECT_EQ(readBytes(c), QByteArray("c")); // restored before the error, and it stays
-    EXPECT_EQ(readBytes(b), QByteArray("neu"));
-    EXPECT_FALSE(exists(a));
-    EXPECT_TRUE(exists(records[0].trashed));
-    EXPECT_TRUE(exists(records[1].trashed));
-}
-
 } // namespace

@@ -167,7 +167,7 @@ TEST_F(ListingTest, StatusLineCountsSelectionMarksAndVisibleRows)
     QRegularExpressionMatch match = shape.match(panel->statusText());
     ASSERT_TRUE(match.hasMatch()) << panel->statusText().toStdString();
     EXPECT_EQ(match.captured(1), QStringLiteral("0"));
-    EXPECT_EQ(match.captured(2), QStringLiteral("0 Bytes"));
+    EXPECT_EQ(match.captured(2), QStringLiteral("0 Byte"));
     EXPECT_EQ(match.captured(3), QStringLiteral("4"));
     EXPECT_FALSE(match.captured(4).isEmpty());
     EXPECT_EQ(panel->previewItem(), std::nullopt);

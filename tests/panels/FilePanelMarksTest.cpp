@@ -1,5 +1,6 @@
 #include "PanelTestSupport.h"
 
+#include "core/ByteCount.h"
 #include "core/FileSystemCore.h"
 #include "panels/FileTableModel.h"
 #include "panels/PanelWorker.h"
@@ -44,7 +45,7 @@ TEST_F(MarksTest, SpaceMarksTheCursorRowAndAMarkedFolderGetsItsSize)
     settle(*panel);
     const qint64 size = FileSystemCore::directorySize(temp.file("Alben"));
     ASSERT_GT(size, 0);
-    EXPECT_EQ(cell(*panel, folderRow, 2), panel->tableModel().formatter().byteCount(size));
+    EXPECT_EQ(cell(*panel, folderRow, 2), ByteCount::text(size));
     EXPECT_EQ(panel->selectedURLs(), QList<FileUrl>{temp.file("Alben")});
     EXPECT_EQ(panel->table()->currentIndex().row(), folderRow) << "the cursor stays on its row";
 
@@ -52,7 +53,7 @@ TEST_F(MarksTest, SpaceMarksTheCursorRowAndAMarkedFolderGetsItsSize)
     panel->toggleCurrentSelection();
     EXPECT_EQ(cell(*panel, folderRow, 0), QStringLiteral("Alben"));
     panel->toggleCurrentSelection();
-    EXPECT_EQ(cell(*panel, folderRow, 2), panel->tableModel().formatter().byteCount(size));
+    EXPECT_EQ(cell(*panel, folderRow, 2), ByteCount::text(size));
 }
 
 TEST_F(MarksTest, MarkAllInvertAndMasksKeepTheCursorRow)
@@ -85,25 +86,17 @@ TEST_F(MarksTest, MarkAllInvertAndMasksKeepTheCursorRow)
 TEST_F(MarksTest, ContextMenuActivatesThePanelThenRunsTheCommand)
 {
     temp.write("datei.txt");
+    delegate.menuItems = {{QStringLiteral("Quick Look"), QStringLiteral("quickLookSelection"), false},
+                          {QStringLiteral("In den Papierkorb"), QStringLiteral("trashSelection"), true}};
     auto panel = makePanel(temp.url());
     delegate.left = panel.get();
     auto* menu = panel->findChild<QMenu*>();
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->title(), QStringLiteral("Datei"));
-    QStringList titles;
-    for (QAction* action : menu->actions())
-        titles.append(action->isSeparator() ? QStringLiteral("—") : action->text());
-    EXPECT_EQ(titles, (QStringList{"Öffnen", "Quick Look", "—", "Umbenennen", "Duplizieren",
-                                   "In anderes Panel kopieren", "In anderes Panel verschieben",
-                                   "Symbolischen Link im anderen Panel anlegen", "—", "Hier packen/komprimieren …",
-                                   "Als ZIP ins andere Panel packen …", "ZIP hier entpacken …",
-                                   "ZIP ins andere Panel entpacken …", "—", "Informationen", "Im Finder zeigen",
-                                   "Terminal hier öffnen", "—", "SHA-256-Prüfsumme …", "Mehrfachumbenennung …", "—",
-                                   "In den Papierkorb"}));
+    ASSERT_EQ(menu->actions().size(), 4); // "Öffnen", the two items and the separator between them
 
     menu->actions().last()->trigger();
     menu->actions().at(1)->trigger();
-    EXPECT_EQ(delegate.commands, (QList<PanelCommand>{PanelCommand::trash, PanelCommand::quickLook}));
+    EXPECT_EQ(delegate.commands, (QStringList{"trashSelection", "quickLookSelection"}));
     EXPECT_EQ(delegate.calls, (QStringList{"activate", "command", "activate", "command"}));
     EXPECT_TRUE(delegate.activations.first().focusTable);
     EXPECT_TRUE(panel->isActive());

@@ -62,7 +62,7 @@ TEST_F(FileTableModelTest, ColumnsAndCellTexts)
     for (int column = 0; column < 6; ++column)
         EXPECT_EQ(text(0, column), folderRow[column]) << column;
     EXPECT_EQ(text(1, 1), QStringLiteral("PDF"));
-    EXPECT_EQ(text(1, 2), QStringLiteral("999 Bytes"));
+    EXPECT_EQ(text(1, 2), QStringLiteral("999 Byte"));
     EXPECT_EQ(text(1, 4), QStringLiteral("PDF"));
     EXPECT_EQ(text(1, 5), QStringLiteral("640"));
     EXPECT_EQ(text(2, 2), QStringLiteral("1,2 MB"));

@@ -18,7 +18,7 @@ void RecordingDelegate::setActive(FilePanelController& panel, bool focusTable)
             each->setActive(each == &panel);
 }
 
-void RecordingDelegate::runCommand(FilePanelController&, PanelCommand command)
+void RecordingDelegate::runCommand(FilePanelController&, const QString& command)
 {
     commands.append(command);
     calls.append(QStringLiteral("command"));
@@ -48,6 +48,10 @@ std::unique_ptr<FilePanelController> PanelTest::makePanel(const FileUrl& folder,
     auto panel = std::make_unique<FilePanelController>(folder, key, interaction);
     panel->setDelegate(&delegate);
     waitForListing(*panel);
+    // The tests start from an empty selection, as a mouse user can leave it.
+    panel->table()->selectionModel()->clear();
+    delegate.activations.clear();
+    delegate.calls.clear();
     return panel;
 }
 

@@ -27,7 +27,8 @@ public:
     };
 
     void setActive(FilePanelController& panel, bool focusTable) override;
-    void runCommand(FilePanelController& panel, PanelCommand command) override;
+    void runCommand(FilePanelController& panel, const QString& command) override;
+    QList<PanelMenuItem> contextMenuItems() const override { return menuItems; }
     void dropFiles(FilePanelController& panel, const QList<FileUrl>& sources, const FileUrl& destination,
                    bool moving) override;
     FilePanelController* leftPanel() const override { return left; }
@@ -38,7 +39,8 @@ public:
     FilePanelController* right = nullptr;
     FilePanelController* active = nullptr;
     QList<Activation> activations;
-    QList<PanelCommand> commands;
+    QList<PanelMenuItem> menuItems;
+    QStringList commands;
     QList<Drop> drops;
     // "activate" and "command" in the order they came.
     QStringList calls;

@@ -33,7 +33,7 @@ TEST_F(PreviewTest, PicturesTextsAndEverythingElse)
 
     const PreviewContent binary = PreviewContent::load(temp.write("daten.bin", QByteArray("\x01\x00\x02", 3)));
     EXPECT_EQ(binary.kind, PreviewContent::Kind::summary);
-    EXPECT_EQ(binary.summary, QStringLiteral("daten.bin\n3 Bytes"));
+    EXPECT_EQ(binary.summary, QStringLiteral("daten.bin\n3 Byte"));
     const PreviewContent latin = PreviewContent::load(temp.write("alt.txt", "Gr\xfc\xdf"));
     EXPECT_EQ(latin.kind, PreviewContent::Kind::summary) << "not UTF-8";
 

@@ -74,15 +74,29 @@ TEST(LocalFileOperations, ReplacingWhatHoldsTheSourceIsRefused)
     const FileUrl inner = folder.write("a/a/datei", "x").parent();
     const FileUrl hardLink = folder.file("zweiter-name");
     ASSERT_EQ(link(folder.file("a/a/datei").nativePath().constData(), hardLink.nativePath().constData()), 0);
-    const auto before = snapshot(folder.url());
 
-    // Copying a/a over a: removing the old a would remove the source itself.
-    EXPECT_TRUE(errorOf<LocalFileError>([&] { LocalFileOperations::copyItem(inner, folder.file("a"), AtTarget::replace); })
-                    .contains(QStringLiteral("enthält die Quelle")));
-    EXPECT_TRUE(errorOf<LocalFileError>([&] {
-                    LocalFileOperations::moveItem(hardLink, folder.file("a/a/datei"), AtTarget::replace);
-                }).contains(QStringLiteral("dasselbe Objekt")));
-    EXPECT_EQ(snapshot(folder.url()), before);
+    // Links in another folder that lead to the very entries they would replace.
+    const FileUrl left = folder.makeFolder("links");
+    ASSERT_EQ(symlink("../zweiter-name", left.appending(QByteArray("zweiter-name")).nativePath().constData()), 0);
+    ASSERT_EQ(symlink("../a", left.appending(QByteArray("a")).nativePath().constData()), 0);
+    ASSERT_EQ(symlink("../a/a", left.appending(QByteArray("b")).nativePath().constData()), 0);
+    const auto before = snapshot(folder.url());
+    // Copying a/a over a would remove the source itself, as would every link over what it leads to.
+    const QList<std::pair<FileUrl, FileUrl>> cases{{inner, folder.file("a")},
+                                                   {hardLink, folder.file("a/a/datei")},
+                                                   {left.appending(QByteArray("zweiter-name")), hardLink},
+                                                   {left.appending(QByteArray("a")), folder.file("a")},
+                                                   {left.appending(QByteArray("b")), folder.file("a")}};
+    for (const auto& [source, target] : cases) {
+        for (const bool move : {false, true}) {
+            SCOPED_TRACE(source.nativePath().toStdString() + (move ? " moved" : " copied"));
+            EXPECT_TRUE(errorOf<LocalFileError>([&] {
+                            move ? LocalFileOperations::moveItem(source, target, AtTarget::replace)
+                                 : LocalFileOperations::copyItem(source, target, AtTarget::replace);
+                        }).contains(QStringLiteral("Quelle und Ziel sind dasselbe Objekt.")));
+            EXPECT_EQ(snapshot(folder.url()), before);
+        }
+    }
 }
 
 } // namespace

@@ -8,8 +8,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <sched.h>
 #include <stdexcept>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // Helpers for tests of the local file layer: exact pictures of trees, so a test
@@ -126,5 +130,53 @@ inline void setModificationTime(const FileUrl& url, qint64 seconds, long nanosec
     if (utimensat(AT_FDCWD, url.nativePath().constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
         throw std::runtime_error("cannot set times of " + url.nativePath().toStdString());
 }
+
+// The names in a folder in the order the file system lists them.
+inline QList<QByteArray> namesInListingOrder(const FileUrl& folder)
+{
+    QList<QByteArray> names;
+    DIR* dir = opendir(folder.nativePath().constData());
+    while (const dirent* entry = dir ? readdir(dir) : nullptr)
+        if (QByteArray(entry->d_name) != "." && QByteArray(entry->d_name) != "..")
+            names.append(entry->d_name);
+    if (dir)
+        closedir(dir);
+    return names;
+}
+
+// Runs `body` in a forked child and returns its exit status (125 when it threw,
+// -1 when it did not exit normally), so faults like resource limits stay there.
+inline int runInChild(const std::function<int()>& body)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        int status = 125;
+        try {
+            status = body();
+        } catch (...) {
+        }
+        _exit(status);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The status of inPrivateMounts when this system lets no one mount.
+constexpr int mountsRefused = 99;
+
+// runInChild with mounts of the child's own, which vanish with it.
+inline int inPrivateMounts(const std::function<int()>& body)
+{
+    return runInChild([&] {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return mountsRefused;
+        return body();
+    });
+}
+
+// A child's exit status for a check that failed: the check's line.
+#define CHILD_CHECK(condition)     \
+    if (!(condition))              \
+        return __LINE__ % 250 + 1;
 
 } // namespace LocalFileTest

@@ -59,6 +59,19 @@ TEST(Trash, EqualNamesGetNumberedAndEachGoesBackToItsPlace)
     EXPECT_EQ(readBytes(second), QByteArray("2"));
 }
 
+TEST(Trash, NamesTooLongForTheirInfoFileAreShortenedOnlyInTheTrash)
+{
+    TempFolder folder;
+    const QByteArray name = uniqueName(QByteArray(243, 'n') + ".txt"); // 255 bytes
+    const FileUrl file = folder.write(name, "lang");
+    const FileUrl trashed = Trash::moveToTrash(file);
+    EXPECT_EQ(trashed.nativeFileName(), name.left(241) + ".txt");
+    EXPECT_TRUE(readBytes(infoFileOf(trashed)).contains("\nPath=" + file.nativePath() + '\n'));
+    Trash::restore(trashed, file);
+    EXPECT_EQ(readBytes(file), QByteArray("lang"));
+    EXPECT_FALSE(exists(infoFileOf(trashed)));
+}
+
 TEST(Trash, RestoreNeverReplacesWhatTookThePlace)
 {
     TempFolder folder;

@@ -45,6 +45,8 @@ protected:
 TEST_F(SyncExecutorTest, CopiesBothWaysAndRunsTheSamePlanTwice)
 {
     writeDated(left, "reports/2024/a.txt", "alpha", tenOClock);
+    // A mode the umask would cut.
+    ASSERT_EQ(chmod(left.file("reports/2024/a.txt").nativePath().constData(), 0666), 0);
     writeDated(left, QByteArray("reports/2024/\xff-raw"), "raw", tenOClock);
     ASSERT_EQ(symlink("../../elsewhere", (left.path() + "/reports/2024/link").constData()), 0);
     writeDated(right, "newer.txt", "right side", tenOClock + 5 * second);

@@ -6,6 +6,7 @@
 #include <QAbstractItemModel>
 #include <QClipboard>
 #include <QLabel>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +54,16 @@ TEST_F(SyncPreviewTest, PlansCopiesThePlanAndExecutesItsSafeActions)
     EXPECT_EQ(contentsOf(rightFolder.file("docs")), "a file");
     // The plan shown is the one that was made.
     EXPECT_EQ(preview->table()->model()->rowCount(), 4);
+}
+
+TEST_F(SyncPreviewTest, APlanThatCannotBeMadeEndsInAnAlert)
+{
+    ASSERT_EQ(rmdir(rightFolder.path().constData()), 0);
+    interaction.answerAlert(0);
+    window->previewSynchronization();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !interaction.alerts().isEmpty(); }, 10000));
+    EXPECT_TRUE(interaction.alerts()[0].message.contains(rightFolder.path()));
+    EXPECT_EQ(SyncCommands::of(*window).preview(), nullptr);
 }
 
 TEST_F(SyncPreviewTest, OnlyConflictsGiveABeep)

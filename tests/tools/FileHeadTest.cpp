@@ -44,11 +44,11 @@ TEST(FileHead, SpecialFilesAreRefusedWithoutWaiting)
     const FileUrl linkToFifo = folder.file("link");
     ASSERT_EQ(symlink("pipe", linkToFifo.nativePath().constData()), 0);
 
-    EXPECT_EQ(refusalOf(fifo), QStringLiteral("FileReadError"));
-    EXPECT_EQ(refusalOf(linkToFifo), QStringLiteral("FileReadError"));
-    EXPECT_EQ(refusalOf(socketFile), QStringLiteral("FileReadError"));
-    EXPECT_EQ(refusalOf(FileUrl::fromNativePath("/dev/zero")), QStringLiteral("FileReadError"));
-    EXPECT_EQ(refusalOf(FileUrl::remote(QStringLiteral("p"), QStringLiteral("a.txt"))), QStringLiteral("FileReadError"));
+    EXPECT_EQ(refusalOf(fifo), QStringLiteral("NotRegularFileError"));
+    EXPECT_EQ(refusalOf(linkToFifo), QStringLiteral("NotRegularFileError"));
+    EXPECT_EQ(refusalOf(socketFile), QStringLiteral("NotRegularFileError"));
+    EXPECT_EQ(refusalOf(FileUrl::fromNativePath("/dev/zero")), QStringLiteral("NotRegularFileError"));
+    EXPECT_EQ(refusalOf(FileUrl::remote(QStringLiteral("p"), QStringLiteral("a.txt"))), QStringLiteral("NotRegularFileError"));
     close(listener);
 
     try {

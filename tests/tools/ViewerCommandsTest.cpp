@@ -40,7 +40,7 @@ TEST_F(ViewerCommandsTest, F3AndInformationOpenWindowsForTheEntryUnderTheCursor)
     ASSERT_EQ(viewers.size(), 1);
     EXPECT_EQ(viewers[0]->url(), leftFolder.file("a.txt"));
 
-    window->runCommand(left(), PanelCommand::showInfo);
+    window->runCommand(left(), QStringLiteral("showFileInfo"));
     const QList<FileInfoWindowController*> infos = openWindows<FileInfoWindowController>(*window);
     ASSERT_EQ(infos.size(), 1);
     EXPECT_EQ(infos[0]->windowTitle(), QStringLiteral("Informationen — a.txt"));

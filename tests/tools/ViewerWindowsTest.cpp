@@ -52,7 +52,8 @@ TEST(ViewerWindows, ViewerShowsTextThenTheHexOfTheFirstMegabyte)
 
     QSignalSpy rendered(&viewer, &InternalViewerController::rendered);
     viewer.setMode(InternalViewerController::hex);
-    ASSERT_TRUE(rendered.wait(10000));
+    // The dump may have been made ahead; then the switch shows it at once.
+    ASSERT_TRUE(!rendered.isEmpty() || rendered.wait(10000));
     viewer.grab().save(QStringLiteral("/tmp/brenvik-viewer-hex.png"));
     EXPECT_TRUE(viewer.textView()->toPlainText().startsWith(QStringLiteral("00000000  47 72 C3 BC C3 9F 65 20")));
     EXPECT_EQ(viewer.textView()->document()->blockCount(), 65536);

@@ -135,6 +135,31 @@ TEST(QtInteraction, EscapeAndClosingCountAsTheLastButton)
     EXPECT_EQ(interaction.runAlert(request).buttonIndex, 1);
 }
 
+// A progress window floats above every window: a question asked during its
+// operation must come above it and take the keyboard, or Return answers it unseen.
+TEST(QtInteraction, AQuestionDuringAFloatingWindowFloatsAboveItWithTheKeyboard)
+{
+    QWidget progress(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+    progress.show();
+    QtInteraction interaction;
+    AlertRequest request;
+    request.message = QStringLiteral("Ersetzen?");
+    request.buttons = QStringList{"Ersetzen", "Abbrechen"};
+    bool above = false;
+    bool focused = false;
+    QTimer::singleShot(100, qApp, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        above = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        focused = QApplication::activeWindow() == box;
+        box->reject();
+    });
+    interaction.runAlert(request);
+    EXPECT_TRUE(above);
+    EXPECT_TRUE(focused);
+}
+
 TEST(QtInteraction, SaveDialogProposesTheNameInTheStartFolder)
 {
     QtInteraction interaction;
