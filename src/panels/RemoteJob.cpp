@@ -4,6 +4,7 @@
 #include "commander/OperationAlerts.h"
 #include "commander/OperationProgressController.h"
 #include "commander/ProgressFigures.h"
+#include "core/ByteCount.h"
 #include "ui/Interaction.h"
 
 #include <QCoreApplication>
@@ -128,7 +129,7 @@ RemoteTransfers::ConflictDecision RemoteJob::askConflict(const FileUrl& source, 
     AlertRequest request = OperationAlerts::conflict(source, source);
     const std::optional<qint64> sourceSize = ProgressFigures::fileSize(source);
     const auto sizeText = [](std::optional<qint64> size) {
-        return size ? ProgressFigures::byteCount(*size) : QStringLiteral("—");
+        return size ? ByteCount::text(*size) : QStringLiteral("—");
     };
     request.informativeText = QStringLiteral("Quelle: %1 (%2)\nZiel: %3 (%4)")
                                   .arg(source.fileName(), sizeText(sourceSize), targetPath,
