@@ -50,19 +50,7 @@ for d in range(folders):
 PY
 sync
 
-declare -A times
-# timed SCENARIO TOOL COMMAND...: one run, its wall time in microseconds noted.
-timed() {
-  local key="$1 $2" start end
-  shift 2
-  sync
-  start=$(date +%s%N)
-  "$@" >/dev/null
-  end=$(date +%s%N)
-  times[$key]+="$(( (end - start) / 1000 )) "
-  sync
-}
-order() { if (( $1 % 2 == 0 )); then echo "$2"; else echo "$2" | tr ' ' '\n' | tac | tr '\n' ' '; fi; }
+source "$root/bench/timing.sh"
 
 # copies SCENARIO SOURCE TOOLS: each tool copies SOURCE into a fresh folder, round after round.
 copies() {

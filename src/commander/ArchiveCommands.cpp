@@ -41,10 +41,16 @@ bool exists(const FileUrl& url)
     return lstat(url.nativePath().constData(), &st) == 0;
 }
 
-// The url itself while nothing has that name, else the first free name beside it.
-FileUrl freeName(const FileUrl& url)
+// The url itself while nothing has that name, else the first free name beside
+// it; nothing, after an alert built from the error, when no free name can be had.
+std::optional<FileUrl> freeName(const FileUrl& url, Interaction& interaction)
 {
-    return exists(url) ? FileSystemCore::uniqueDestination(url, url.parent()) : url;
+    try {
+        return exists(url) ? FileSystemCore::uniqueDestination(url, url.parent()) : url;
+    } catch (const BrenvikError& error) {
+        interaction.showError(error);
+        return std::nullopt;
+    }
 }
 
 // A local folder to write into; remote panels have none.
@@ -102,12 +108,14 @@ void ArchiveCommands::create(FilePanelController* target, Format format)
     if (name.contains(u'/'))
         return interaction.beep();
 
-    const FileUrl destination = freeName(target->currentURL().appending(name));
+    const std::optional<FileUrl> destination = freeName(target->currentURL().appending(name), interaction);
+    if (!destination)
+        return;
     auto* progress = new OperationProgressController(texts.creating, 1, {}, &m_window);
     progress->show();
     const QList<FileUrl> sources = active->selectedURLs();
-    follow(format == Format::zip ? m_provider.createZIP(sources, destination)
-                                 : m_provider.createTarGZ(sources, destination),
+    follow(format == Format::zip ? m_provider.createZIP(sources, *destination)
+                                 : m_provider.createTarGZ(sources, *destination),
            progress, target, QStringLiteral("Archiv erstellt"));
 }
 
@@ -124,19 +132,21 @@ void ArchiveCommands::extract(FilePanelController* target, Format format)
         return interaction.beep();
 
     const FormatTexts& texts = textsFor(format);
-    const FileUrl destination = freeName(target->currentURL().appending(*folderName));
+    const std::optional<FileUrl> destination = freeName(target->currentURL().appending(*folderName), interaction);
+    if (!destination)
+        return;
     AlertRequest request;
     request.message = texts.unpackQuestion;
     request.informativeText =
-        QStringLiteral("Archiv: ") + archive.fileName() + QStringLiteral("\nZiel: ") + destination.path();
+        QStringLiteral("Archiv: ") + archive.fileName() + QStringLiteral("\nZiel: ") + destination->path();
     request.buttons = {QStringLiteral("Entpacken"), QStringLiteral("Abbrechen")};
     if (interaction.runAlert(request).buttonIndex != 0)
         return;
 
     auto* progress = new OperationProgressController(texts.unpacking, 1, {}, &m_window);
     progress->show();
-    follow(format == Format::zip ? m_provider.extractZIP(archive, destination)
-                                 : m_provider.extractTar(archive, destination),
+    follow(format == Format::zip ? m_provider.extractZIP(archive, *destination)
+                                 : m_provider.extractTar(archive, *destination),
            progress, target, QStringLiteral("Archiv entpackt"));
 }
 

@@ -8,6 +8,7 @@
 #include "panels/PanelWorker.h"
 #include "panels/RemoteLocation.h"
 #include "panels/RemotePanelSession.h"
+#include "platform/PlatformTexts.h"
 #include "preferences/PreferencesStore.h"
 #include "remote/RemoteTree.h"
 #include "ui/DesktopOpen.h"
@@ -388,10 +389,14 @@ void FilePanelController::updateHistoryButtons()
     d->controls.forward->setEnabled(!isRemote() && !d->tabs.forwardHistory().isEmpty());
 }
 
+void FilePanelController::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    d->controls.hidden->setText(width() < 420 ? QString() : PlatformTexts::localized(QStringLiteral("⌘.")));
+}
+
 void FilePanelController::setActive(bool active)
 {
-    if (d->active == active)
-        return;
     d->active = active;
     // The other panel's selection is shown muted, so that it is never mistaken
     // for what the next command acts on.

@@ -145,6 +145,9 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // A narrow panel keeps its hidden-files switch without its key hint, so
+    // that the header never overlaps itself.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct State;

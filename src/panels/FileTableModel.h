@@ -53,6 +53,8 @@ public:
         m_remoteDrop = std::move(drop);
     }
     const FileTextFormatter& formatter() const { return m_formatter; }
+    // The font of the information columns (the widest, a folder's).
+    const QFont& informationFont() const { return m_folderCellFont; }
 
     // Broken invariants of the rows in words; empty when consistent.
     QStringList consistencyProblems() const;

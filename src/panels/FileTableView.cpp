@@ -48,7 +48,7 @@ FileTableView::FileTableView(FileTableModel& model, QWidget* parent) : QTableVie
     // Date formats differ by locale; the widest date of the year must fit whole.
     const QDateTime widest(QDate(2000, 12, 28), QTime(23, 58, 58));
     const FileTime sample{std::chrono::milliseconds(widest.toMSecsSinceEpoch())};
-    const int dateWidth = fontMetrics().horizontalAdvance(model.formatter().date(sample)) + 18;
+    const int dateWidth = QFontMetrics(model.informationFont()).horizontalAdvance(model.formatter().date(sample)) + 18;
     if (header->sectionSize(FileTableModel::modifiedColumn) < dateWidth)
         header->resizeSection(FileTableModel::modifiedColumn, dateWidth);
 }

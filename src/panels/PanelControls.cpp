@@ -94,7 +94,7 @@ void buildHeaderRow(PanelControls& controls, QVBoxLayout& column, const QWidget&
 
     controls.volumes = new QComboBox;
     controls.volumes->setToolTip(QStringLiteral("Volume auswählen"));
-    compactMenu(*controls.volumes, 5);
+    compactMenu(*controls.volumes, 3);
 
     controls.disconnect = toolButton(QStringLiteral("Trennen"), QStringLiteral("Remote-Verbindung trennen"));
     controls.disconnect->setToolTip(QStringLiteral("Remote-Verbindung in diesem Panel trennen"));
@@ -113,7 +113,8 @@ void buildHeaderRow(PanelControls& controls, QVBoxLayout& column, const QWidget&
     controls.filter = new QLineEdit;
     controls.filter->setPlaceholderText(QStringLiteral("Filter"));
     controls.filter->setClearButtonEnabled(true);
-    controls.filter->setFixedWidth(96);
+    controls.filter->setMinimumWidth(40);
+    controls.filter->setMaximumWidth(96);
     // The path takes whatever width is free; at the smallest window it still shows its end.
     controls.path->setMinimumWidth(60);
     controls.hidden = new QCheckBox(PlatformTexts::localized(QStringLiteral("⌘.")));

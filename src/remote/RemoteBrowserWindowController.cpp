@@ -2,7 +2,8 @@
 
 #include "commander/FutureOutcome.h"
 #include "core/BrenvikError.h"
-#include "panels/FileTextFormatter.h"
+#include "core/ByteCount.h"
+#include "platform/PlatformTexts.h"
 #include "remote/RemoteTransportError.h"
 #include "remote/RemoteWindowControls.h"
 #include "ui/Interaction.h"
@@ -214,7 +215,6 @@ void RemoteBrowserWindowController::reload(const QString& runningText)
 void RemoteBrowserWindowController::showEntries(const QList<RemoteEntry>& entries)
 {
     m_entries = entries;
-    const FileTextFormatter formatter;
     m_table->clearContents();
     m_table->setRowCount(int(entries.size()));
     for (int row = 0; row < entries.size(); ++row) {
@@ -222,7 +222,7 @@ void RemoteBrowserWindowController::showEntries(const QList<RemoteEntry>& entrie
         m_table->setItem(row, 0, new QTableWidgetItem(entry.name));
         m_table->setItem(row, 1, new QTableWidgetItem(entry.isDirectory ? QStringLiteral("Ordner")
                                                                           : QStringLiteral("Datei")));
-        auto* size = new QTableWidgetItem(entry.size ? formatter.byteCount(*entry.size) : QStringLiteral("–"));
+        auto* size = new QTableWidgetItem(entry.size ? ByteCount::text(*entry.size) : QStringLiteral("–"));
         size->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_table->setItem(row, 2, size);
     }
@@ -382,8 +382,9 @@ void RemoteBrowserWindowController::remove()
     AlertRequest request;
     request.style = AlertStyle::warning;
     request.message = QStringLiteral("„") + entry->name + QStringLiteral("“ auf dem Server löschen?");
-    request.informativeText = QStringLiteral("Remote-Löschen kann nicht über den macOS-Papierkorb rückgängig gemacht "
-                                             "werden. Ordner müssen leer sein.");
+    request.informativeText = PlatformTexts::localized(
+        QStringLiteral("Remote-Löschen kann nicht über den macOS-Papierkorb rückgängig gemacht werden. Ordner müssen "
+                       "leer sein."));
     request.buttons = {QStringLiteral("Löschen"), QStringLiteral("Abbrechen")};
     if (m_interaction.runAlert(request).buttonIndex != 0)
         return;

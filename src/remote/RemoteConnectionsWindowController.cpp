@@ -2,6 +2,7 @@
 
 #include "commander/FutureOutcome.h"
 #include "core/BrenvikError.h"
+#include "platform/PlatformTexts.h"
 #include "remote/RemoteBrowserWindowController.h"
 #include "remote/RemoteProfileEditor.h"
 #include "remote/RemoteProfileFile.h"
@@ -43,9 +44,9 @@ QTableWidget* makeProfileTable()
 
 QLabel* makeExplanation()
 {
-    auto* line = new QLabel(QStringLiteral(
+    auto* line = new QLabel(PlatformTexts::localized(QStringLiteral(
         "Passwörter werden ausschließlich im macOS-Schlüsselbund gespeichert. Doppelklick öffnet FTP, FTPS oder "
-        "SFTP direkt im aktiven Dateipanel. Einen neuen SFTP-Host-Key bestätigt man einmal beim ersten Verbinden."));
+        "SFTP direkt im aktiven Dateipanel. Einen neuen SFTP-Host-Key bestätigt man einmal beim ersten Verbinden.")));
     line->setWordWrap(true);
     line->setForegroundRole(QPalette::PlaceholderText);
     return line;

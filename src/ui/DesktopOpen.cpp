@@ -4,7 +4,7 @@
 #include "ui/Interaction.h"
 
 #include <QDesktopServices>
-#include <QFuture>
+#include <QFutureWatcher>
 #include <QUrl>
 #include <QtConcurrent>
 
@@ -26,9 +26,14 @@ void openWithDefaultApplication(const FileUrl& file, Interaction& interaction, Q
         interaction.beep();
         return;
     }
-    QtConcurrent::run([native = file.nativePath()] { return DefaultApplication::existsFor(native); })
-        .then(context, [&interaction, path = *path](bool exists) {
-            if (!exists || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-                showNoApplication(interaction, path);
-        });
+    // A watcher owned by `context` rather than a continuation on it: Qt 6.4
+    // asserts when a continuation's context dies before the future ends.
+    auto* watcher = new QFutureWatcher<bool>(context);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, context, [watcher, &interaction, path = *path] {
+        watcher->deleteLater();
+        if (!watcher->result() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+            showNoApplication(interaction, path);
+    });
+    watcher->setFuture(
+        QtConcurrent::run([native = file.nativePath()] { return DefaultApplication::existsFor(native); }));
 }

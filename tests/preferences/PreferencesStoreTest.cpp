@@ -2,7 +2,6 @@
 
 #include "preferences/PreferencesStore.h"
 
-#include <QVariantMap>
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,9 +31,6 @@ TEST_F(PreferencesStoreTest, PresetAndTerminalFallBackToTheirDefaults)
                                                      "Brenvik.TerminalPath=\n"));
     EXPECT_EQ(handWritten.preset(), KeyboardPreset::commander);
     EXPECT_EQ(handWritten.terminalPath(), "/System/Applications/Utilities/Terminal.app");
-
-    file.settings().setValue("Brenvik.KeyboardPreset", QStringList{"macOS", "Commander"});
-    EXPECT_EQ(reopened().preset(), KeyboardPreset::commander);
 }
 
 TEST_F(PreferencesStoreTest, CustomShortcutsSurviveAndDecideCommands)
@@ -49,25 +45,6 @@ TEST_F(PreferencesStoreTest, CustomShortcutsSurviveAndDecideCommands)
     EXPECT_EQ(next.command(Qt::Key_F5, Qt::KeypadModifier), "search");
     EXPECT_EQ(next.command(Qt::Key_K, Qt::ControlModifier), std::nullopt);
     EXPECT_EQ(next.command(Qt::Key_Shift, Qt::ShiftModifier), std::nullopt);
-}
-
-TEST_F(PreferencesStoreTest, CustomShortcutsWithAnyNonTextPartReadAsEmpty)
-{
-    file.settings().setValue("Brenvik.CustomShortcuts", QVariantMap{{"copy", QString("⌘K")}, {"view", 3}});
-    EXPECT_TRUE(reopened().customShortcuts().isEmpty());
-
-    file.settings().setValue("Brenvik.CustomShortcuts", QString("copy=⌘K"));
-    EXPECT_TRUE(reopened().customShortcuts().isEmpty());
-    EXPECT_EQ(store().command(Qt::Key_K, Qt::ControlModifier), std::nullopt);
-}
-
-TEST_F(PreferencesStoreTest, ShowHiddenFilesDefaultsToOffAndIgnoresNonBooleans)
-{
-    EXPECT_FALSE(store().showHiddenFiles());
-    store().saveShowHiddenFiles(true);
-    EXPECT_TRUE(reopened().showHiddenFiles());
-    file.settings().setValue("Brenvik.ShowHiddenFiles", "abc");
-    EXPECT_FALSE(reopened().showHiddenFiles());
 }
 
 TEST_F(PreferencesStoreTest, ColorDataIsStoredAsBytesAndRemovedTogether)
@@ -86,17 +63,4 @@ TEST_F(PreferencesStoreTest, ColorDataIsStoredAsBytesAndRemovedTogether)
     EXPECT_EQ(afterRemoval.colorData(PreferencesStore::ColorKey::folder), std::nullopt);
     EXPECT_EQ(afterRemoval.colorData(PreferencesStore::ColorKey::file), std::nullopt);
     EXPECT_TRUE(afterRemoval.showHiddenFiles()); // only the colours go
-
-    // Text in a data key (hand-edited) is not colour data.
-    file.settings().setValue("Brenvik.FolderColor", QString("#ff112233"));
-    EXPECT_EQ(reopened().colorData(PreferencesStore::ColorKey::folder), std::nullopt);
-}
-
-TEST_F(PreferencesStoreTest, FavoritesKeepOneOrNoFolder)
-{
-    EXPECT_TRUE(store().favorites().isEmpty());
-    store().saveFavorites({"/srv/a, b"});
-    EXPECT_EQ(reopened().favorites(), QStringList{"/srv/a, b"});
-    store().saveFavorites({});
-    EXPECT_TRUE(reopened().favorites().isEmpty());
 }

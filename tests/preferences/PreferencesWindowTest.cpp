@@ -13,17 +13,6 @@
 
 namespace {
 
-QString cell(const PreferencesWindowController& window, const QString& command, int column)
-{
-    QAbstractItemModel* model = window.shortcutTable()->model();
-    const QList<Shortcuts::ShortcutDefinition> list =
-        Shortcuts::standardList(Shortcuts::presetFromRawText(window.presetPopUp()->currentText()));
-    for (int row = 0; row < list.size(); ++row)
-        if (list[row].command == command)
-            return model->index(row, column).data().toString();
-    return QStringLiteral("<fehlt>");
-}
-
 int rowOf(const PreferencesWindowController& window, const QString& command)
 {
     const QList<Shortcuts::ShortcutDefinition> list =
@@ -32,6 +21,11 @@ int rowOf(const PreferencesWindowController& window, const QString& command)
         if (list[row].command == command)
             return row;
     return -1;
+}
+
+QString cell(const PreferencesWindowController& window, const QString& command, int column)
+{
+    return window.shortcutTable()->model()->index(rowOf(window, command), column).data().toString();
 }
 
 struct PreferencesWindowTest : ::testing::Test {

@@ -55,12 +55,9 @@ TEST(SelfTest, AllElevenChecksPassAndTheScratchFolderGoes)
     TemporaryDirectory tmp(temp.path());
     Output output;
     EXPECT_EQ(SelfTestRunner::run(output.file()), 0);
-    EXPECT_EQ(output.text(),
-              QStringLiteral("✓ Leeres Verzeichnis\n✓ Unicode-Dateiname\n✓ NFC und NFD bleiben zugreifbar\n"
-                             "✓ Kollisionsname\n✓ Dateimasken\n✓ Versteckte Dateien\n✓ Symlink wird erkannt\n"
-                             "✓ Archiv-Path-Traversal blockiert\n✓ Absolute Archivpfade blockiert\n"
-                             "✓ Sicherer Archivpfad erlaubt\n✓ FTP-Verzeichnisliste\n\n"
-                             "Self-Test: 11 bestanden, 0 fehlgeschlagen\n"));
+    const QString text = output.text();
+    EXPECT_EQ(text.count(QStringLiteral("✓ ")), 11) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\n\nSelf-Test: 11 bestanden, 0 fehlgeschlagen\n")));
     EXPECT_EQ(entriesOf(temp.url()), QStringList());
 }
 
