@@ -6,6 +6,7 @@
 #include "commander/FunctionKeyBar.h"
 #include "commander/OperationRunner.h"
 #include "commander/PanelActivation.h"
+#include "commander/RemoteCommands.h"
 #include "commander/RemoteConnectionsCommand.h"
 #include "commander/SearchCommands.h"
 #include "commander/SyncCommands.h"
@@ -211,11 +212,14 @@ void CommanderWindowController::toggleCurrentSelection()
 
 void CommanderWindowController::viewSelection()
 {
-    ViewerCommands::of(*this).viewSelection();
+    if (!RemoteCommands::openInstead(*m_active))
+        ViewerCommands::of(*this).viewSelection();
 }
 
 void CommanderWindowController::editSelection()
 {
+    if (RemoteCommands::openInstead(*m_active))
+        return;
     const QList<FileUrl> selection = m_active->selectedURLs();
     if (!selection.isEmpty())
         openWithDefaultApplication(selection.constFirst(), m_interaction, this);
@@ -223,7 +227,8 @@ void CommanderWindowController::editSelection()
 
 void CommanderWindowController::quickLookSelection()
 {
-    m_active->showPreview();
+    if (!RemoteCommands::openInstead(*m_active))
+        m_active->showPreview();
 }
 
 void CommanderWindowController::revealSelection()

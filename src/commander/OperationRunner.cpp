@@ -4,6 +4,7 @@
 #include "commander/OperationAlerts.h"
 #include "commander/OperationProgressController.h"
 #include "commander/OtherPanel.h"
+#include "commander/RemoteCommands.h"
 #include "diagnostics/DiagnosticsStore.h"
 #include "panels/FilePanelController.h"
 #include "ui/Interaction.h"
@@ -118,6 +119,8 @@ FileOperationQueue::ConflictDecision OperationRunner::askConflict(const FileUrl&
 void OperationRunner::trashSelection()
 {
     FilePanelController* panel = m_panels.activePanel();
+    if (panel->isRemote())
+        return RemoteCommands::deleteSelection(*panel, m_interaction);
     const QList<FileUrl> selection = panel->selectedURLs();
     if (selection.isEmpty())
         return m_interaction.beep();

@@ -9,9 +9,7 @@ namespace RemoteConnectionsCommand {
 
 void openRemoteInPanel(FilePanelController& panel, const RemoteProfile& profile, const QString& password)
 {
-    Q_UNUSED(panel);
-    Q_UNUSED(profile);
-    Q_UNUSED(password);
+    panel.openRemote(profile, password);
 }
 
 RemoteConnectCallback connectIntoActivePanel(CommanderWindowController& commander, RemotePanelOpener opener)

@@ -1,6 +1,7 @@
 #include "commander/WindowCommands.h"
 
 #include "commander/OtherPanel.h"
+#include "commander/RemoteCommands.h"
 #include "commander/WindowCommandError.h"
 #include "core/FileSystemCore.h"
 #include "core/SystemError.h"
@@ -69,6 +70,8 @@ WindowCommands::WindowCommands(FilePanelDelegate& panels, Interaction& interacti
 void WindowCommands::newFolder()
 {
     FilePanelController* panel = m_panels.activePanel();
+    if (panel->isRemote())
+        return RemoteCommands::newFolder(*panel, m_interaction);
     const std::optional<QString> name = askName(m_interaction, QStringLiteral("Neuer Ordner"), {},
                                                 QStringLiteral("Neuer Ordner"), QSize(340, 24), create);
     if (!name)
@@ -105,6 +108,8 @@ void WindowCommands::newEmptyFile()
 void WindowCommands::renameSelection()
 {
     FilePanelController* panel = m_panels.activePanel();
+    if (panel->isRemote())
+        return RemoteCommands::renameSelection(*panel, m_interaction);
     const QList<FileUrl> selection = panel->selectedURLs();
     if (selection.size() != 1)
         return m_interaction.beep();

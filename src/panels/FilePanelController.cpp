@@ -6,8 +6,11 @@
 #include "panels/PanelContextMenu.h"
 #include "panels/PanelPaths.h"
 #include "panels/PanelWorker.h"
+#include "panels/RemoteLocation.h"
+#include "panels/RemotePanelSession.h"
 #include "platform/PlatformTexts.h"
 #include "preferences/PreferencesStore.h"
+#include "remote/RemoteTree.h"
 #include "ui/DesktopOpen.h"
 #include "ui/Interaction.h"
 
@@ -75,6 +78,8 @@ FilePanelController::FilePanelController(const FileUrl& url, const QString& pers
 
 FilePanelController::~FilePanelController()
 {
+    if (d->remote)
+        RemotePanelProviders::release(std::move(d->remote->provider));
     // Stop and wait for the background work before anything it reports to goes away.
     delete d->worker;
     d->worker = nullptr;
@@ -93,6 +98,16 @@ void FilePanelController::connectControls()
     d->model->setDropHandler([this](const QList<FileUrl>& sources, const std::optional<FileUrl>& row, bool moving) {
         return dropEntries(sources, row, moving);
     });
+    d->model->setRemoteDrag(
+        [this](const QList<FileItem>& rows) {
+            QStringList paths;
+            for (const FileItem& item : rows)
+                paths.append(remotePathOf(item.url.fileName()));
+            return d->remote ? RemoteLocation::dragText(d->remote->profile.id, paths) : QByteArray();
+        },
+        [this](const QByteArray& text, const std::optional<FileUrl>& row, bool moving) {
+            return dropRemoteEntries(text, row, moving);
+        });
 
     connect(c.tabBar, &QTabBar::currentChanged, this, [this](int index) { selectTab(index); });
     connect(c.addTab, &QPushButton::clicked, this, &FilePanelController::addTab);
@@ -100,6 +115,12 @@ void FilePanelController::connectControls()
     connect(c.back, &QToolButton::clicked, this, &FilePanelController::goBack);
     connect(c.forward, &QToolButton::clicked, this, &FilePanelController::goForward);
     connect(c.up, &QToolButton::clicked, this, &FilePanelController::goUp);
+    connect(c.disconnect, &QToolButton::clicked, this, [this] {
+        if (!isRemote())
+            return;
+        leaveRemote();
+        focusTable();
+    });
     connect(c.volumes, &QComboBox::activated, this, [this](int index) { chooseVolume(index); });
     connect(c.favorites, &QComboBox::activated, this, [this](int index) { chooseFavorite(index); });
     connect(c.favorite, &QToolButton::clicked, this, &FilePanelController::toggleFavorite);
@@ -159,12 +180,14 @@ const QSet<FileUrl>& FilePanelController::marked() const
 
 QString FilePanelController::locationDescription() const
 {
+    if (d->remote)
+        return RemoteLocation::description(d->remote->profile, d->remote->path);
     return currentURL().path();
 }
 
 bool FilePanelController::isRemote() const
 {
-    return false;
+    return d->remote != nullptr;
 }
 
 void FilePanelController::navigate(const FileUrl& folder, bool recordingHistory)
@@ -173,11 +196,17 @@ void FilePanelController::navigate(const FileUrl& folder, bool recordingHistory)
         return;
     if (d->tabs.navigate(PanelPaths::standardized(folder), recordingHistory))
         showFolder();
+    else if (isRemote())
+        leaveRemote();
 }
 
 // The folder changed (navigation, history or another tab): show it and list it.
 void FilePanelController::showFolder()
 {
+    if (isRemote()) {
+        disconnectRemote();
+        showRemoteControls();
+    }
     d->controls.path->setText(locationDescription());
     d->model->changeCells([](PanelItems& items) { items.clearMarks(); });
     d->selectFirstRow = true;
@@ -199,6 +228,14 @@ void FilePanelController::openRow(int row)
     if (row < 0 || row >= items().size())
         return;
     const FileItem item = items().at(row);
+    if (isRemote()) {
+        if (!item.isDirectory)
+            return openRemoteFile(item);
+        d->remote->path = remotePathOf(item.url.fileName());
+        d->controls.path->setText(locationDescription());
+        d->model->changeCells([](PanelItems& items) { items.clearMarks(); });
+        return reload();
+    }
     if (item.isDirectory)
         navigate(item.url, true);
     else
@@ -212,17 +249,30 @@ void FilePanelController::setFileOpener(std::function<void(const FileUrl&)> open
 
 void FilePanelController::goUp()
 {
-    navigate(currentURL().parent(), true);
+    if (!isRemote())
+        return navigate(currentURL().parent(), true);
+    const std::optional<QString> parent = RemoteLocation::parentPath(d->remote->path);
+    if (!parent)
+        return;
+    d->remote->path = *parent;
+    d->controls.path->setText(locationDescription());
+    d->model->changeCells([](PanelItems& items) { items.clearMarks(); });
+    reload();
 }
 
+// Remote folders have no history: back and forward return to the local folder first.
 void FilePanelController::goBack()
 {
+    if (isRemote())
+        return leaveRemote();
     if (d->tabs.goBack())
         showFolder();
 }
 
 void FilePanelController::goForward()
 {
+    if (isRemote())
+        return leaveRemote();
     if (d->tabs.goForward())
         showFolder();
 }
@@ -233,6 +283,18 @@ void FilePanelController::setTypedPath()
     if (!field->isModified())
         return;
     field->setModified(false);
+    if (isRemote()) {
+        const std::optional<QString> typed = RemoteLocation::typedPath(field->text());
+        if (typed) {
+            d->remote->path = RemoteTree::childPath(QStringLiteral("/"), *typed);
+            d->model->changeCells([](PanelItems& items) { items.clearMarks(); });
+            reload();
+        } else {
+            d->interaction.beep();
+        }
+        field->setText(locationDescription());
+        return;
+    }
     const std::optional<FileUrl> target = PanelPaths::typedPath(field->text());
     if (target && PanelPaths::isFolder(*target)) {
         navigate(*target, true);
@@ -258,6 +320,10 @@ void FilePanelController::showInPanel(const FileUrl& entry)
 
 void FilePanelController::addTab()
 {
+    if (isRemote()) {
+        disconnectRemote();
+        showRemoteControls();
+    }
     d->tabs.addTab();
     redrawTabBar();
     updateHistoryButtons();
@@ -309,14 +375,18 @@ void FilePanelController::redrawTabBar()
         bar->setTabText(index, PanelPaths::folderTitle(folders[index]));
         bar->setTabToolTip(index, folders[index].path());
     }
+    if (d->remote) {
+        bar->setTabText(d->tabs.selectedTab(), QStringLiteral("☁︎ ") + d->remote->profile.name);
+        bar->setTabToolTip(d->tabs.selectedTab(), locationDescription());
+    }
     bar->setCurrentIndex(d->tabs.selectedTab());
     d->redrawingTabBar = false;
 }
 
 void FilePanelController::updateHistoryButtons()
 {
-    d->controls.back->setEnabled(!d->tabs.backHistory().isEmpty());
-    d->controls.forward->setEnabled(!d->tabs.forwardHistory().isEmpty());
+    d->controls.back->setEnabled(!isRemote() && !d->tabs.backHistory().isEmpty());
+    d->controls.forward->setEnabled(!isRemote() && !d->tabs.forwardHistory().isEmpty());
 }
 
 void FilePanelController::resizeEvent(QResizeEvent* event)
@@ -360,13 +430,6 @@ void FilePanelController::focusPathField()
     d->controls.path->setFocus(Qt::ShortcutFocusReason);
     d->controls.path->selectAll();
 }
-
-bool FilePanelController::transferSelection(FilePanelController&, bool)
-{
-    return false;
-}
-
-void FilePanelController::disconnectRemote() {}
 
 QString FilePanelController::statusText() const
 {

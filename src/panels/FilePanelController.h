@@ -2,6 +2,8 @@
 
 #include "core/FileItem.h"
 #include "panels/FilePanelDelegate.h"
+#include "remote/RemoteEntry.h"
+#include "remote/RemoteProfile.h"
 
 #include <QHash>
 #include <QList>
@@ -17,6 +19,7 @@ struct ListingResult;
 class Interaction;
 class QTableView;
 class QLineEdit;
+struct RemotePanelSession;
 
 // One of the two file panels of the commander window: a local folder with tabs
 // and history, its listing filtered and sorted in a table, marks, folder sizes
@@ -91,6 +94,31 @@ public:
     // Ends a remote connection; nothing to do for a local panel.
     void disconnectRemote();
 
+    // Remote mode: the panel shows a folder on a server instead of a local one
+    // (a profile opened again replaces the connection). Every server action
+    // runs off the GUI thread; its result reaches the panel only while the
+    // panel exists.
+    void openRemote(const RemoteProfile& profile, const QString& password);
+    void leaveRemote();
+    std::optional<RemoteProfile> remoteProfile() const;
+    QString remotePath() const;
+    const QList<RemoteEntry>& remoteEntries() const;
+    // The remote path of an entry of the folder shown.
+    QString remotePathOf(const QString& name) const;
+    // The names of the selected and marked entries.
+    QStringList selectedRemoteNames() const;
+    // The visible entries that are marked or selected, in table order.
+    QStringList remoteDeletionNames() const;
+    void createRemoteFolder(const QString& name);
+    void renameRemoteSelection(const QString& newName);
+    void deleteRemoteSelection();
+    // Local entries into the folder shown (or its subfolder `subdirectory`).
+    void uploadLocalFiles(const QList<FileUrl>& sources, bool moving, const QString& subdirectory = {},
+                          std::function<void()> completion = {});
+    void downloadRemotePaths(const QStringList& paths, const FileUrl& folder, bool moving,
+                             std::function<void()> completion = {});
+    void transferRemoteSelection(FilePanelController& target, bool moving);
+
     // The quick look: the entry the preview shows (the first selected URL), and
     // the preview window of this panel opened on it; nothing without a selection.
     std::optional<FileUrl> previewItem() const;
@@ -109,6 +137,8 @@ public:
 Q_SIGNALS:
     // A listing (successful or failed) has been put in place.
     void listingFinished();
+    // A remote transfer, deletion or file download has ended (also by an error).
+    void remoteWorkFinished();
     // This panel changed the stored favourites; other panels rebuild theirs.
     void favoritesChanged();
 
@@ -148,4 +178,12 @@ private:
     void updateHistoryButtons();
     void chooseFavorite(int index);
     void chooseVolume(int index);
+
+    void reloadRemote();
+    void takeRemoteListing(quint64 number, const QList<RemoteEntry>& entries, const std::optional<QString>& error);
+    void showRemoteControls();
+    void openRemoteFile(const FileItem& item);
+    bool dropRemoteEntries(const QByteArray& dragText, const std::optional<FileUrl>& folderRow, bool moving);
+    void setStatusText(const QString& text);
+    void updateRemoteStatus();
 };

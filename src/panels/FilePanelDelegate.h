@@ -4,6 +4,8 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <QUuid>
 
 class FilePanelController;
 
@@ -29,6 +31,11 @@ public:
     // Local file URLs dropped on `panel`, to be copied or moved into `destination`.
     virtual void dropFiles(FilePanelController& panel, const QList<FileUrl>& sources, const FileUrl& destination,
                            bool moving) = 0;
+
+    // Remote entries of the profile `profileId` dropped on the local `panel`, to
+    // be downloaded into `destination` by the panel that shows that profile.
+    virtual void dropRemotePaths(FilePanelController& panel, const QStringList& paths, const QUuid& profileId,
+                                 const FileUrl& destination, bool moving);
 
     virtual FilePanelController* leftPanel() const = 0;
     virtual FilePanelController* rightPanel() const = 0;

@@ -38,6 +38,8 @@ QItemSelection rowSelection(const QAbstractItemModel& model, QList<int> rows)
 void FilePanelController::reload()
 {
     d->worker->cancelListing();
+    if (isRemote())
+        return reloadRemote();
     d->listingError.reset();
     d->controls.status->setText(loadingText);
     d->model->setInteractive(false);
@@ -47,7 +49,7 @@ void FilePanelController::reload()
 void FilePanelController::takeListing(const ListingResult& result)
 {
     // A newer listing is on its way when the panel moved on in the meantime.
-    if (result.outcome == ListingResult::Outcome::cancelled || result.folder != currentURL()
+    if (isRemote() || result.outcome == ListingResult::Outcome::cancelled || result.folder != currentURL()
         || result.showHidden != d->showHidden)
         return;
     const QList<int> rows = selectedRows();
@@ -160,6 +162,8 @@ QList<FileUrl> FilePanelController::selectedURLs() const
 
 void FilePanelController::updateStatus()
 {
+    if (isRemote())
+        return updateRemoteStatus();
     QString text;
     if (d->worker->isListing()) {
         text = loadingText;

@@ -86,6 +86,10 @@ void FilePanelController::takeFolderSize(const FileUrl& folder, std::optional<qi
 bool FilePanelController::dropEntries(const QList<FileUrl>& sources, const std::optional<FileUrl>& folderRow,
                                       bool moving)
 {
+    if (isRemote()) {
+        uploadLocalFiles(sources, moving, folderRow ? folderRow->fileName() : QString());
+        return true;
+    }
     const FileUrl target = folderRow.value_or(currentURL());
     if (FileDragData::dropsIntoItself(sources, target)) {
         d->interaction.beep();

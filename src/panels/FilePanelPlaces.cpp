@@ -67,12 +67,17 @@ void FilePanelController::rebuildVolumes()
 
 void FilePanelController::selectVolume()
 {
+    if (isRemote())
+        return;
     if (const std::optional<int> index = PanelPlaces::volumeIndex(currentURL(), d->volumes))
         d->controls.volumes->setCurrentIndex(*index);
 }
 
 void FilePanelController::chooseVolume(int index)
 {
+    // While remote the profile's entry stands first.
+    if (isRemote())
+        --index;
     if (index >= 0 && index < d->volumes.size())
         navigate(d->volumes.at(index).url, true);
 }

@@ -10,6 +10,7 @@
 
 #include <QPointer>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class FileTableModel;
@@ -17,6 +18,7 @@ class Interaction;
 class PanelWorker;
 class PreferencesStore;
 class QMenu;
+struct RemotePanelSession;
 
 struct FilePanelController::State {
     State(const FileUrl& startFolder, QString key, Interaction& interaction);
@@ -50,5 +52,6 @@ struct FilePanelController::State {
     bool redrawingTabBar = false;
 
     std::function<void(const FileUrl&)> openFile;
+    std::shared_ptr<RemotePanelSession> remote; // set exactly while the panel is remote
     QPointer<PreviewWindow> preview;
 };

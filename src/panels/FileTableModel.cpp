@@ -1,6 +1,7 @@
 #include "panels/FileTableModel.h"
 
 #include "panels/FileDragData.h"
+#include "panels/RemoteLocation.h"
 #include "preferences/DisplayColors.h"
 
 #include <QBrush>
@@ -154,7 +155,7 @@ Qt::ItemFlags FileTableModel::flags(const QModelIndex& index) const
 
 QStringList FileTableModel::mimeTypes() const
 {
-    return {QLatin1String(FileDragData::uriListType)};
+    return {QLatin1String(FileDragData::uriListType), RemoteLocation::dragType()};
 }
 
 QMimeData* FileTableModel::mimeData(const QModelIndexList& indexes) const
@@ -166,9 +167,17 @@ QMimeData* FileTableModel::mimeData(const QModelIndexList& indexes) const
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     QList<FileUrl> urls;
-    for (int row : rows)
+    QList<FileItem> remoteRows;
+    for (int row : rows) {
         urls.append(m_items.items().at(row).url);
+        if (urls.constLast().isRemote())
+            remoteRows.append(m_items.items().at(row));
+    }
     auto* data = new QMimeData;
+    if (!remoteRows.isEmpty() && m_remoteDragText) {
+        data->setData(RemoteLocation::dragType(), m_remoteDragText(remoteRows));
+        return data;
+    }
     data->setData(QLatin1String(FileDragData::uriListType), FileDragData::uriList(urls));
     return data;
 }
@@ -186,6 +195,8 @@ Qt::DropActions FileTableModel::supportedDropActions() const
 
 bool FileTableModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int, const QModelIndex&) const
 {
+    if (data && data->hasFormat(RemoteLocation::dragType()))
+        return bool(m_remoteDrop);
     return m_dropHandler && data && data->hasFormat(QLatin1String(FileDragData::uriListType))
         && !FileDragData::localUrls(data->data(QLatin1String(FileDragData::uriListType))).isEmpty();
 }
@@ -195,9 +206,11 @@ bool FileTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
 {
     if (!canDropMimeData(data, action, row, column, parent))
         return false;
-    const QList<FileUrl> sources = FileDragData::localUrls(data->data(QLatin1String(FileDragData::uriListType)));
     std::optional<FileUrl> folderRow;
     if (parent.isValid() && parent.row() < rowCount() && m_items.items().at(parent.row()).isDirectory)
         folderRow = m_items.items().at(parent.row()).url;
+    if (data->hasFormat(RemoteLocation::dragType()))
+        return m_remoteDrop(data->data(RemoteLocation::dragType()), folderRow, action == Qt::MoveAction);
+    const QList<FileUrl> sources = FileDragData::localUrls(data->data(QLatin1String(FileDragData::uriListType)));
     return m_dropHandler(sources, folderRow, action == Qt::MoveAction);
 }

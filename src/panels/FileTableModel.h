@@ -42,6 +42,16 @@ public:
     void setInteractive(bool interactive);
     bool isInteractive() const { return m_interactive; }
     void setDropHandler(DropHandler handler) { m_dropHandler = std::move(handler); }
+    // Remote rows travel as the private remote-items text the panel makes of
+    // them; a drop of such text goes to `drop`.
+    using RemoteDragText = std::function<QByteArray(const QList<FileItem>& rows)>;
+    using RemoteDropHandler =
+        std::function<bool(const QByteArray& text, const std::optional<FileUrl>& folderRow, bool moving)>;
+    void setRemoteDrag(RemoteDragText text, RemoteDropHandler drop)
+    {
+        m_remoteDragText = std::move(text);
+        m_remoteDrop = std::move(drop);
+    }
     const FileTextFormatter& formatter() const { return m_formatter; }
     // The font of the information columns (the widest, a folder's).
     const QFont& informationFont() const { return m_folderCellFont; }
@@ -75,4 +85,6 @@ private:
     QFont m_nameFont, m_folderNameFont, m_cellFont, m_folderCellFont;
     bool m_interactive = true;
     DropHandler m_dropHandler;
+    RemoteDragText m_remoteDragText;
+    RemoteDropHandler m_remoteDrop;
 };

@@ -187,18 +187,6 @@ TEST_F(ListingTest, StatusLineCountsSelectionMarksAndVisibleRows)
     EXPECT_TRUE(panel->tableModel().consistencyProblems().isEmpty());
 }
 
-TEST_F(ListingTest, AMarkOnAVanishedEntryIsDroppedAtTheNextListing)
-{
-    temp.write("bleibt.txt");
-    const FileUrl leaving = temp.write("geht.txt");
-    auto panel = makePanel(temp.url());
-    panel->setMarked({leaving, temp.file("bleibt.txt")});
-    ASSERT_TRUE(QFile::remove(leaving.path()));
-    panel->reload();
-    waitForListing(*panel);
-    EXPECT_EQ(panel->marked(), QSet<FileUrl>{temp.file("bleibt.txt")});
-}
-
 TEST_F(ListingTest, HeaderClicksSortAndSelectedRowPositionsSurviveAListing)
 {
     temp.write("b.txt", "12345");

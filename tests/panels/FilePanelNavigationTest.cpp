@@ -246,7 +246,6 @@ TEST_F(NavigationTest, FavouritesMenuAndSwitch)
     auto panel = makePanel(projects);
     auto* menu = control<QComboBox>(*panel, "favorites");
     auto* star = control<QToolButton>(*panel, "favorite");
-    EXPECT_EQ(menu->toolTip(), QStringLiteral("Favoriten"));
     EXPECT_EQ(star->accessibleName(), QStringLiteral("Favorit hinzufügen"));
 
     QStringList titles;
@@ -280,7 +279,6 @@ TEST_F(NavigationTest, VolumesMenuSelectsTheVolumeOfTheFolder)
 {
     auto panel = makePanel(temp.url());
     auto* menu = control<QComboBox>(*panel, "volumes");
-    EXPECT_EQ(menu->toolTip(), QStringLiteral("Volume auswählen"));
     ASSERT_GT(menu->count(), 0);
     const QString shown = menu->itemData(menu->currentIndex(), Qt::ToolTipRole).toString();
     EXPECT_TRUE(temp.url().isInside(FileUrl::fromLocalPath(shown))) << shown.toStdString();

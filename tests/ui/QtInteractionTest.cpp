@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -144,14 +145,21 @@ TEST(QtInteraction, AQuestionDuringAFloatingWindowFloatsAboveItWithTheKeyboard)
     request.buttons = QStringList{"Ersetzen", "Abbrechen"};
     bool above = false;
     bool focused = false;
-    QTimer::singleShot(100, qApp, [&] {
+    // Looks until the question has come up and had its chance to take the
+    // keyboard (a loaded machine is slow), then answers it.
+    QElapsedTimer waited;
+    waited.start();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, qApp, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
         above = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
         focused = QApplication::activeWindow() == box;
-        box->reject();
+        if (focused || waited.elapsed() > 5000)
+            box->reject();
     });
+    poll.start(20);
     interaction.runAlert(request);
     EXPECT_TRUE(above);
     EXPECT_TRUE(focused);
