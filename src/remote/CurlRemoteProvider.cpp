@@ -75,7 +75,11 @@ CurlRemoteProvider::~CurlRemoteProvider()
     // The running command sees the stop at once and ends its curl or sftp; the
     // worker is waited for, and the transports released, on another thread.
     m_core->closing = true;
-    QThreadPool::globalInstance()->start([core = std::move(m_core)] { core->pool.waitForDone(); });
+    // While the program shuts down there is no shared pool left, and no window to keep responsive.
+    if (QThreadPool* shared = QThreadPool::globalInstance())
+        shared->start([core = std::move(m_core)] { core->pool.waitForDone(); });
+    else
+        m_core->pool.waitForDone();
 }
 
 template <typename T, typename Work>
