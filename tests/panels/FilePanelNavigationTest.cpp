@@ -40,29 +40,21 @@ TEST_F(NavigationTest, BackForwardAndUpButtons)
 {
     const FileUrl a = temp.makeFolder("a"), b = temp.makeFolder("a/b");
     auto panel = makePanel(a);
-    auto* back = control<QToolButton>(*panel, "back");
-    auto* forward = control<QToolButton>(*panel, "forward");
-
     // The folder already shown: no history entry and no reload.
     QSignalSpy listings(panel.get(), &FilePanelController::listingFinished);
     panel->navigate(FileUrl::fromNativePath(a.nativePath() + "/."));
     QCoreApplication::processEvents();
     EXPECT_EQ(listings.size(), 0);
-    EXPECT_FALSE(back->isEnabled());
+    EXPECT_FALSE(control<QToolButton>(*panel, "back")->isEnabled());
 
     panel->navigate(b);
     waitForListing(*panel);
-    QTest::mouseClick(back, Qt::LeftButton);
-    waitForListing(*panel);
-    EXPECT_EQ(panel->currentURL(), a);
-    EXPECT_EQ(panel->pathField()->text(), a.path());
-    QTest::mouseClick(forward, Qt::LeftButton);
-    waitForListing(*panel);
-    EXPECT_EQ(panel->currentURL(), b);
-    QTest::mouseClick(control<QToolButton>(*panel, "up"), Qt::LeftButton);
-    waitForListing(*panel);
-    EXPECT_EQ(panel->currentURL(), a);
-
+    for (const auto& [button, expected] : {std::pair{"back", a}, std::pair{"forward", b}, std::pair{"up", a}}) {
+        QTest::mouseClick(control<QToolButton>(*panel, button), Qt::LeftButton);
+        waitForListing(*panel);
+        EXPECT_EQ(panel->currentURL(), expected) << button;
+        EXPECT_EQ(panel->pathField()->text(), expected.path());
+    }
     panel->navigate(FileUrl::fromNativePath("/"));
     waitForListing(*panel);
     panel->goUp();
