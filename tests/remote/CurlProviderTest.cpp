@@ -35,7 +35,10 @@ TEST_F(CurlStandInTest, ListingAsksForHiddenNamesAndFallsBackStepByStep)
     curl.answer(1, {}, "curl: (21) Server denied the LIST command\n", 21);
     curl.answer(2, "Dies ist kein Unix-Listing\r\n");
     curl.answer(3, "zeta\r\n.\r\n..\r\nalpha\r\n");
-    EXPECT_EQ(provider.list(QStringLiteral("/a b")).result().size(), 2);
+    const QList<RemoteEntry> entries = provider.list(QStringLiteral("/a b")).result();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].name, QStringLiteral("zeta")) << "in the server's order";
+    EXPECT_FALSE(entries[0].typeKnown) << "names only: no folder can be told from a link";
     const QList<CurlStandIn::Call> calls = curl.calls();
     ASSERT_EQ(calls.size(), 3);
     EXPECT_EQ(calls[0].arguments.mid(calls[0].arguments.size() - 2), (QList<QByteArray>{"--request", "LIST -a"}));

@@ -48,12 +48,4 @@ TEST(FtpListing, FoldersFirstThenNaturalOrderStable)
     EXPECT_EQ(namesOf(entries), (QStringList{"A", "b", "File2", "file2", "file10"}));
 }
 
-TEST(FtpListing, NamesOnlyListingKeepsServerOrderAndKnowsNoTypes)
-{
-    const QList<RemoteEntry> entries =
-        FtpListing::parseNamesOnly(QStringLiteral("zeta\r\n.\r\n..\r\nAlpha mit  Leerzeichen\r\n\r\n.versteckt\n"));
-    EXPECT_EQ(namesOf(entries), (QStringList{"zeta", "Alpha mit  Leerzeichen", ".versteckt"}));
-    EXPECT_FALSE(entries.value(0).typeKnown);
-}
-
 } // namespace

@@ -137,8 +137,8 @@ TEST_F(ConnectionsWindow, ExportHoldsNoPasswordImportAppendsCopiesWithoutOne)
     const TempFolder folder;
     const QString exported = folder.file("Export.json").path();
     interaction.answerSaveFile(exported);
-    interaction.answerOpenFile(exported);
     interaction.answerAlert(0);
+    interaction.answerOpenFile(exported);
     interaction.answerAlert(0);
     click(*window, "Exportieren …");
     ASSERT_TRUE(waitFor([&] { return alertCount() == 1; }));
