@@ -75,6 +75,18 @@ TEST_F(CurlStandInTest, DownloadReplacesTheFileOnlyWhenComplete)
               QStringList{QStringLiteral("ziel.txt")});
 }
 
+// Qt lets a waiter run a task that has not started on its own thread; the
+// provider's commands must still run one after the other.
+TEST_F(CurlStandInTest, WaitingForAQueuedCommandNeverRunsItBesideTheRunningOne)
+{
+    curl.delay(1, 1);
+    const QFuture<void> first = provider.createDirectory(QStringLiteral("/a"));
+    while (curl.calls().isEmpty())
+        QThread::msleep(5);
+    provider.createDirectory(QStringLiteral("/b")).waitForFinished();
+    EXPECT_TRUE(first.isFinished());
+}
+
 TEST(CurlRemoteProvider, MissingCurlIsAClearErrorAProbeNeverFails)
 {
     CurlRemoteProvider provider(ftpProfile(), QStringLiteral("pw"), "/nonexistent/bin/curl");
