@@ -1,15 +1,12 @@
 #include "CommanderTestWindow.h"
 
-namespace {
-
 using ArchiveCommandsTest = CommanderTest;
 
 TEST_F(ArchiveCommandsTest, PacksIntoTheOtherPanelAndUnpacksBackUnderAFreeName)
 {
     const FileUrl report = leftFolder.write("bericht.txt", "Inhalt");
     leftFolder.write("Backup", "belegt");
-    relist(left());
-    left().setMarked({report});
+    relist(left(), {report});
     interaction.answerAlert(AlertAnswer(0).withText("  Backup\n"));
     window->createZIP();
     EXPECT_EQ(finalMessage(), QStringLiteral("Archiv erstellt"));
@@ -28,8 +25,7 @@ TEST_F(ArchiveCommandsTest, PacksIntoTheOtherPanelAndUnpacksBackUnderAFreeName)
     // A ZIP is no TAR archive, and two entries are not one archive.
     window->extractTarHere();
     const FileUrl second = rightFolder.write("b.zip");
-    relist(right());
-    right().setMarked({rightFolder.file("Backup.zip"), second});
+    relist(right(), {rightFolder.file("Backup.zip"), second});
     window->extractZIPHere();
     EXPECT_EQ(interaction.beepCount(), 2);
 }
@@ -41,8 +37,7 @@ TEST_F(ArchiveCommandsTest, AnUnsafeArchiveIsRefusedWithTheEntryNamed)
         "UEsDBBQAAAAAAAAAIQAAAAAAAAAAAAAAAAAHAAAALi4vZXZpbFBLAQIUAxQAAAAAAAAAIQAAAAAAAAAAAAAAAAAHAAAAAAAAAAAAAACAAQAAAAAu"
         "Li9ldmlsUEsFBgAAAAABAAEANQAAACUAAAAAAA==");
     const FileUrl evil = leftFolder.write("boese.zip", zip);
-    relist(left());
-    left().setMarked({evil});
+    relist(left(), {evil});
     interaction.answerAlert(0);
     interaction.answerAlert(0);
     window->extractZIPHere();
@@ -50,5 +45,3 @@ TEST_F(ArchiveCommandsTest, AnUnsafeArchiveIsRefusedWithTheEntryNamed)
     EXPECT_TRUE(interaction.alerts().constLast().message.endsWith(QStringLiteral(": ../evil")));
     EXPECT_EQ(entriesOf(leftFolder.url()), QStringList{"boese.zip"});
 }
-
-} // namespace

@@ -6,8 +6,6 @@
 
 #include <QLineEdit>
 
-namespace {
-
 using Keyboard = CommanderTest;
 
 TEST_F(Keyboard, TabSwitchesPanelsAndTheTabKeysActOnTheActivePanel)
@@ -44,9 +42,7 @@ TEST_F(Keyboard, TabSwitchesPanelsAndTheTabKeysActOnTheActivePanel)
 TEST_F(Keyboard, ACustomShortcutWinsOverTheBuiltInKeyAndRunsAlone)
 {
     PreferencesStore::shared().saveCustomShortcuts({{QStringLiteral("newFolder"), QStringLiteral("F5")}});
-    const FileUrl file = leftFolder.write("a.txt");
-    relist(left());
-    left().setMarked({file});
+    relist(left(), {leftFolder.write("a.txt")});
     interaction.answerAlert(1);
     press(Qt::Key_F5);
     ASSERT_EQ(interaction.alerts().size(), 1);
@@ -54,32 +50,9 @@ TEST_F(Keyboard, ACustomShortcutWinsOverTheBuiltInKeyAndRunsAlone)
     EXPECT_FALSE(progressWindow());
 }
 
-TEST_F(Keyboard, FunctionKeysActWhateverModifiersAreHeld)
+TEST_F(Keyboard, TypingInThePathFieldOrAnotherWindowTriggersNoPanelCommand)
 {
-    const FileUrl file = leftFolder.write("a.txt", "a");
-    relist(left());
-    left().setMarked({file});
-    interaction.answerAlert(1);
-    interaction.answerAlert(0);
-
-    press(Qt::Key_F5, Qt::ShiftModifier);
-    press(Qt::Key_F9, Qt::ControlModifier | Qt::AltModifier);
-
-    ASSERT_EQ(interaction.alerts().size(), 2);
-    EXPECT_EQ(interaction.alerts()[0].message, QStringLiteral("1 Objekt(e) kopieren?"));
-    EXPECT_EQ(interaction.alerts()[1].message, QStringLiteral("Commander-Tastatur"));
-#ifndef Q_OS_MACOS
-    // A keyboard with Ctrl is not told about ⌘ or about macOS.
-    EXPECT_FALSE(interaction.alerts()[1].informativeText.contains(QStringLiteral("⌘")));
-    EXPECT_FALSE(interaction.alerts()[1].informativeText.contains(QStringLiteral("macOS")));
-#endif
-}
-
-TEST_F(Keyboard, TypingInThePathFieldTriggersNoPanelCommand)
-{
-    const FileUrl file = leftFolder.write("a.txt", "a");
-    relist(left());
-    left().setMarked({file});
+    relist(left(), {leftFolder.write("a.txt", "a")});
     QLineEdit* field = left().pathField();
     field->setFocus();
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == field; }, 5000));
@@ -93,6 +66,13 @@ TEST_F(Keyboard, TypingInThePathFieldTriggersNoPanelCommand)
     press(Qt::Key_T, Qt::ControlModifier);
     press(Qt::Key_Tab); // in a text field Tab moves the focus on, as everywhere
 
+    // Nor are keys on another window taken.
+    DiagnosticsWindowController other(interaction);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QTest::keyClick(&other, Qt::Key_F9);
+    QTest::keyClick(&other, Qt::Key_Tab);
     EXPECT_TRUE(interaction.alerts().isEmpty());
     EXPECT_EQ(interaction.beepCount(), 0);
     EXPECT_EQ(window->activePanel(), &left());
@@ -100,7 +80,7 @@ TEST_F(Keyboard, TypingInThePathFieldTriggersNoPanelCommand)
 }
 
 // A few of the command table's keys; the table itself is one mechanism.
-TEST_F(Keyboard, PanelKeysMarkGoUpAndPreview)
+TEST_F(Keyboard, PanelKeysMarkAndGoUp)
 {
     const FileUrl sub = leftFolder.makeFolder("sub");
     leftFolder.write("sub/b.txt");
@@ -110,35 +90,28 @@ TEST_F(Keyboard, PanelKeysMarkGoUpAndPreview)
     EXPECT_EQ(left().marked(), QSet<FileUrl>{sub.appending(QByteArrayLiteral("b.txt"))});
     press(Qt::Key_Backspace);
     EXPECT_TRUE(QTest::qWaitFor([&] { return names(left()) == QStringList{"sub"}; }, 10000));
-    press(Qt::Key_Y, Qt::ControlModifier);
-    ASSERT_NE(left().previewWindow(), nullptr);
-    EXPECT_TRUE(left().previewWindow()->isVisible());
     EXPECT_TRUE(interaction.alerts().isEmpty());
 }
 
-TEST_F(Keyboard, KeysOnAnotherWindowAreNotTaken)
+TEST_F(Keyboard, FunctionKeysActWhateverModifiersAreHeldAndTheBarRunsThem)
 {
-    DiagnosticsWindowController other(interaction);
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    QTest::keyClick(&other, Qt::Key_F9);
-    QTest::keyClick(&other, Qt::Key_Tab);
-    EXPECT_TRUE(interaction.alerts().isEmpty());
-    EXPECT_EQ(window->activePanel(), &left());
-}
-
-TEST_F(Keyboard, TheFunctionKeyBarRunsItsCommands)
-{
+    relist(left(), {leftFolder.write("a.txt", "a")});
+    interaction.answerAlert(1);
+    interaction.answerAlert(0);
+    press(Qt::Key_F5, Qt::ShiftModifier);
     QList<QPushButton*> buttons = window->findChild<FunctionKeyBar*>()->findChildren<QPushButton*>();
     std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
-    interaction.answerAlert(0);
     QTest::mouseClick(buttons.value(6), Qt::LeftButton);
-    ASSERT_EQ(interaction.alerts().size(), 1);
-    EXPECT_EQ(interaction.alerts()[0].message, QStringLiteral("Commander-Tastatur"));
+
+    ASSERT_EQ(interaction.alerts().size(), 2);
+    EXPECT_EQ(interaction.alerts()[0].message, QStringLiteral("1 Objekt(e) kopieren?"));
+    EXPECT_EQ(interaction.alerts()[1].message, QStringLiteral("Commander-Tastatur"));
+#ifndef Q_OS_MACOS
+    // A keyboard with Ctrl is not told about ⌘ or about macOS.
+    EXPECT_FALSE(interaction.alerts()[1].informativeText.contains(QStringLiteral("⌘")));
+    EXPECT_FALSE(interaction.alerts()[1].informativeText.contains(QStringLiteral("macOS")));
+#endif
     EXPECT_EQ(QApplication::focusWidget(), left().table()) << "the keyboard stays with the panel";
-    QTest::mouseClick(buttons.value(7), Qt::LeftButton);
+    press(Qt::Key_F10, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_FALSE(window->isVisible());
 }
-
-} // namespace

@@ -52,11 +52,14 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return listed.count() > 0 && panel.currentURL() == folder; }, 10000));
     }
 
-    static void relist(FilePanelController& panel)
+    // Lists the panel again, so that it shows what the test made, and marks `marked`.
+    static void relist(FilePanelController& panel, const QSet<FileUrl>& marked = {})
     {
         QSignalSpy listed(&panel, &FilePanelController::listingFinished);
         panel.reload();
         ASSERT_TRUE(listed.wait(10000));
+        if (!marked.isEmpty())
+            panel.setMarked(marked);
     }
 
     static QStringList names(const FilePanelController& panel)
@@ -125,15 +128,6 @@ protected:
             if (event.category == category)
                 messages.append(event.message);
         return messages;
-    }
-
-    // Pictures for a person to look at, when BRENVIK_RENDER_DIR names a folder.
-    static void render(QWidget& widget, const QString& name)
-    {
-        const QString folder = qEnvironmentVariable("BRENVIK_RENDER_DIR");
-        if (!folder.isEmpty()) {
-            EXPECT_TRUE(widget.grab().save(folder + QLatin1Char('/') + name));
-        }
     }
 
     TempFolder leftFolder;

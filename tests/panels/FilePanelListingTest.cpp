@@ -5,7 +5,6 @@
 #include "panels/FileTableModel.h"
 #include "panels/PanelWorker.h"
 
-#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSemaphore>
@@ -14,32 +13,7 @@
 #include <QThread>
 #include <atomic>
 
-namespace {
-
 using ListingTest = PanelTest;
-
-// Holds the listings of one folder until the test lets them go; it ignores
-// cancellation, so the late result really arrives at the panel.
-struct HeldListing {
-    explicit HeldListing(FileUrl held) : folder(std::move(held)) {}
-
-    FileUrl folder;
-    QSemaphore release;
-    std::atomic_int started = 0;
-
-    PanelWorker::ListingFunction function()
-    {
-        return [this](const FileUrl& listed, bool showHidden, const CancellationToken&) {
-            if (listed == folder) {
-                ++started;
-                release.acquire();
-            }
-            return FileSystemCore::contents(listed, showHidden);
-        };
-    }
-};
-
-} // namespace
 
 TEST_F(ListingTest, ALateListingNeverReplacesANewerFolderOrHiddenFilesState)
 {
@@ -48,8 +22,20 @@ TEST_F(ListingTest, ALateListingNeverReplacesANewerFolderOrHiddenFilesState)
     temp.write("schnell/neu.txt");
     temp.write("schnell/.versteckt");
     auto panel = makePanel(fast);
-    HeldListing held(slow);
-    workerOf(*panel).setListingFunction(held.function());
+    // Listings of the held folder wait for the test; they ignore cancellation,
+    // so the late result really arrives at the panel.
+    struct {
+        FileUrl folder;
+        QSemaphore release{0};
+        std::atomic_int started = 0;
+    } held{slow};
+    workerOf(*panel).setListingFunction([&held](const FileUrl& listed, bool showHidden, const CancellationToken&) {
+        if (listed == held.folder) {
+            ++held.started;
+            held.release.acquire();
+        }
+        return FileSystemCore::contents(listed, showHidden);
+    });
 
     panel->navigate(slow);
     QTRY_COMPARE(held.started.load(), 1);
@@ -140,7 +126,6 @@ TEST_F(ListingTest, StatusLineCountsSelectionMarksAndVisibleRows)
     // Two selected rows and one other marked entry: three URLs.
     selectRows(*panel, {rowOf(*panel, "a.txt"), rowOf(*panel, "b.txt")});
     panel->setMarked({temp.file("c.txt")});
-    EXPECT_EQ(panel->selectedURLs().size(), 3);
     EXPECT_TRUE(panel->statusText().startsWith(QStringLiteral("3 gewählt · 1,5 kB     4 Objekte")));
 
     panel->findChild<QLineEdit*>(QStringLiteral("filter"))->setText(QStringLiteral("A.T"));

@@ -5,7 +5,6 @@
 #include <QBrush>
 #include <QIcon>
 #include <QMimeData>
-#include <QSet>
 #include <gtest/gtest.h>
 #include <memory>
 

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-FileItem entry(const QByteArray& name, bool folder = false, qint64 size = 0)
+static FileItem entry(const QByteArray& name, bool folder = false, qint64 size = 0)
 {
     FileItem item;
     item.url = FileUrl::fromNativePath("/f/" + name);
@@ -14,7 +12,7 @@ FileItem entry(const QByteArray& name, bool folder = false, qint64 size = 0)
     return item;
 }
 
-QStringList names(const QList<FileItem>& items)
+static QStringList names(const QList<FileItem>& items)
 {
     QStringList result;
     for (const FileItem& item : items)
@@ -23,7 +21,7 @@ QStringList names(const QList<FileItem>& items)
 }
 
 template <typename Urls>
-QStringList names(const Urls& urls)
+static QStringList names(const Urls& urls)
 {
     QStringList result;
     for (const FileUrl& url : urls)
@@ -34,15 +32,13 @@ QStringList names(const Urls& urls)
 }
 
 // Two folders, three files: the listing of the marking examples.
-PanelItems mixedFolder()
+static PanelItems mixedFolder()
 {
     PanelItems items;
     items.setListing({entry("Alben", true), entry("Briefe", true), entry("a.jpg", false, 100),
                       entry("b.PNG", false, 200), entry("notiz.txt", false, 50)});
     return items;
 }
-
-} // namespace
 
 TEST(PanelItemsTest, MarkAllAndInvertActOnFilesAndLeaveFoldersAsMarkedByHand)
 {

@@ -3,19 +3,14 @@
 #include "panels/PanelPlaces.h"
 #include "support/TestEnvironment.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-FileUrl path(const QByteArray& bytes)
+static FileUrl path(const QByteArray& bytes)
 {
     return FileUrl::fromNativePath(bytes);
 }
-
-} // namespace
 
 TEST(PanelPathsTest, StandardisingResolvesDotsAndSeparatorsByTextOnly)
 {

@@ -16,7 +16,6 @@ class PanelWorker;
 class RecordingDelegate : public FilePanelDelegate {
 public:
     struct Drop {
-        FilePanelController* panel;
         QList<FileUrl> sources;
         FileUrl destination;
         bool moving;
@@ -25,10 +24,9 @@ public:
     void setActive(FilePanelController& panel, bool focusTable) override;
     void runCommand(FilePanelController&, const QString& command) override { calls.append(command); }
     QList<PanelMenuItem> contextMenuItems() const override { return menuItems; }
-    void dropFiles(FilePanelController& panel, const QList<FileUrl>& sources, const FileUrl& destination,
-                   bool moving) override
+    void dropFiles(FilePanelController&, const QList<FileUrl>& sources, const FileUrl& destination, bool moving) override
     {
-        drops.append({&panel, sources, destination, moving});
+        drops.append({sources, destination, moving});
     }
     FilePanelController* leftPanel() const override { return left; }
     FilePanelController* rightPanel() const override { return right; }

@@ -6,11 +6,7 @@
 #include <QSignalSpy>
 #include <sys/stat.h>
 
-namespace {
-
 using PreviewTest = PanelTest;
-
-} // namespace
 
 TEST_F(PreviewTest, PicturesTextsAndEverythingElse)
 {

@@ -1,4 +1,5 @@
 #include "PanelTestSupport.h"
+#include "support/RemoteChecks.h"
 #include "support/RemoteTestServer.h"
 
 #include "panels/FileTableModel.h"
@@ -18,21 +19,14 @@ namespace {
 
 using Action = FileOperationQueue::ConflictAction;
 
-QByteArray contents(const FileUrl& file)
-{
-    QFile reader(file.path());
-    return reader.open(QIODevice::ReadOnly) ? reader.readAll() : QByteArray("<fehlt>");
-}
-
 class RemotePanel : public PanelTest, public ::testing::WithParamInterface<RemoteProtocolKind> {
 protected:
     void SetUp() override
     {
         PanelTest::SetUp();
-        std::optional<RemoteTestServer> found = RemoteTestServer::start(GetParam());
-        if (!found)
+        server = RemoteTestServer::start(GetParam());
+        if (!server)
             GTEST_SKIP() << "Der Testserver für " << rawValue(GetParam()).toStdString() << " läuft nicht.";
-        server = std::move(*found);
         local = makePanel(temp.url(), QStringLiteral("Left"));
         remote = makePanel(temp.url(), QStringLiteral("Right"));
         delegate.left = local.get();
@@ -54,14 +48,6 @@ protected:
         panel.pathField()->setText(text);
         panel.pathField()->setModified(true);
         Q_EMIT panel.pathField()->editingFinished();
-    }
-
-    static void select(FilePanelController& panel, const QStringList& wanted)
-    {
-        QList<int> rows;
-        for (const QString& name : wanted)
-            rows.append(rowOf(panel, name));
-        selectRows(panel, rows);
     }
 
     std::optional<RemoteTestServer> server;
@@ -86,7 +72,7 @@ TEST_P(RemotePanel, BrowsesAServerFolderAndGoesBackToTheLocalFolder)
     auto* disconnect = remote->findChild<QToolButton*>(QStringLiteral("disconnect"));
     EXPECT_FALSE(disconnect->isHidden());
 
-    select(*remote, {"sub"});
+    selectRows(*remote, {rowOf(*remote, "sub")});
     remote->openSelection();
     waitForListing(*remote);
     EXPECT_EQ(names(*remote), QStringList{"inner.txt"});
@@ -145,13 +131,13 @@ TEST_P(RemotePanel, DownloadsTakeFreeNamesAndMovesDeleteOnTheServer)
     server->write(QStringLiteral("dir/b.txt"), "b");
     temp.write("a.txt", "lokal");
     openRemoteAndWait(*remote, *server, server->folder);
-    select(*remote, {"a.txt", "dir"});
+    selectRows(*remote, {rowOf(*remote, "a.txt"), rowOf(*remote, "dir")});
     ASSERT_TRUE(remote->transferSelection(*local, true));
     waitForRemoteWork(*remote);
 
-    EXPECT_EQ(contents(temp.file("a 2.txt")), "vom Server");
-    EXPECT_EQ(contents(temp.file("a.txt")), "lokal");
-    EXPECT_EQ(contents(temp.file("dir/b.txt")), "b");
+    EXPECT_EQ(contentsOf(temp.file("a 2.txt").path()), "vom Server");
+    EXPECT_EQ(contentsOf(temp.file("a.txt").path()), "lokal");
+    EXPECT_EQ(contentsOf(temp.file("dir/b.txt").path()), "b");
     EXPECT_EQ(server->entries(), QStringList());
     EXPECT_EQ(interaction.alerts().size(), 0);
 }
@@ -209,14 +195,14 @@ TEST_P(SftpPanel, AMoveWhoseDeletionFailsKeepsTheCopy)
     server->write(QStringLiteral("fest/datei.txt"), "bleibt");
     ::chmod(server->local(server->folder + QStringLiteral("/fest")).constData(), 0555);
     openRemoteAndWait(*remote, *server, server->folder + QStringLiteral("/fest"));
-    select(*remote, {"datei.txt"});
+    selectRows(*remote, {rowOf(*remote, "datei.txt")});
     interaction.answerAlert(0);
     remote->transferSelection(*local, true);
     waitForRemoteWork(*remote);
     ::chmod(server->local(server->folder + QStringLiteral("/fest")).constData(), 0755);
 
     ASSERT_EQ(interaction.alerts().size(), 1);
-    EXPECT_EQ(contents(temp.file("datei.txt")), "bleibt");
+    EXPECT_EQ(contentsOf(temp.file("datei.txt").path()), "bleibt");
     EXPECT_EQ(server->read(QStringLiteral("fest/datei.txt")), "bleibt");
 }
 
@@ -248,7 +234,7 @@ TEST_P(SftpPanel, RemoteRowsDroppedOnALocalPanelAreDownloaded)
     EXPECT_FALSE(remote->tableModel().dropMimeData(dragged.get(), Qt::CopyAction, -1, -1, {}));
     ASSERT_TRUE(local->tableModel().dropMimeData(dragged.get(), Qt::CopyAction, -1, -1, {}));
     waitForRemoteWork(*remote);
-    EXPECT_EQ(contents(temp.file("gezogen.txt")), "gezogen");
+    EXPECT_EQ(contentsOf(temp.file("gezogen.txt").path()), "gezogen");
 }
 
 TEST_P(SftpPanel, TheSameFolderOnBothSidesIsRefusedAndOtherFoldersGoThroughACopy)
@@ -257,7 +243,7 @@ TEST_P(SftpPanel, TheSameFolderOnBothSidesIsRefusedAndOtherFoldersGoThroughACopy
     server->makeFolder(QStringLiteral("b"));
     openRemoteAndWait(*remote, *server, server->folder + QStringLiteral("/a"));
     openRemoteAndWait(*local, *server, server->folder + QStringLiteral("/a"));
-    select(*remote, {"eins.txt"});
+    selectRows(*remote, {rowOf(*remote, "eins.txt")});
     interaction.answerAlert(0);
     remote->transferSelection(*local, false);
     EXPECT_EQ(interaction.alerts().value(0).message, QStringLiteral("Quelle und Ziel sind identisch"));

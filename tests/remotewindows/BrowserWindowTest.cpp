@@ -1,24 +1,14 @@
 #include "RemoteWindowsFixture.h"
 
 #include "remote/RemoteBrowserWindowController.h"
-#include "support/FtpServers.h"
 #include "support/RemoteChecks.h"
+#include "support/RemoteTestServer.h"
 #include "support/TestEnvironment.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QTableWidget>
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& contents)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(contents);
-}
 
 // A browser on a fresh folder of the FTP test server holding "voll/drin.txt",
 // "a.txt" and "b.txt".
@@ -27,16 +17,15 @@ protected:
     void SetUp() override
     {
         RemoteWindowsTest::SetUp();
-        const std::optional<FtpTestServer> server = FtpServers::plain();
-        if (IsSkipped() || !server)
+        if (!IsSkipped())
+            server = RemoteTestServer::start(RemoteProtocolKind::ftp);
+        if (!server)
             GTEST_SKIP() << FtpServers::missingMessage;
-        RemoteProfile profile = server->profile(RemoteProtocolKind::ftp);
-        profile.initialPath = QStringLiteral("/rw-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-        folder = QString::fromUtf8(server->root) + profile.initialPath;
-        writeFile(folder + QStringLiteral("/a.txt"), "alt");
-        writeFile(folder + QStringLiteral("/b.txt"), "b");
-        writeFile(folder + QStringLiteral("/voll/drin.txt"), "drin");
-        browser = std::make_unique<RemoteBrowserWindowController>(profile, server->password, interaction);
+        server->write(QStringLiteral("a.txt"), "alt");
+        server->write(QStringLiteral("b.txt"), "b");
+        server->write(QStringLiteral("voll/drin.txt"), "drin");
+        browser = std::make_unique<RemoteBrowserWindowController>(server->profileAt(server->folder), server->password,
+                                                                  interaction);
         browser->setAttribute(Qt::WA_DeleteOnClose, false);
         browser->show();
         settle();
@@ -69,7 +58,7 @@ protected:
         settle();
     }
 
-    QString folder; // the served folder on this machine
+    std::optional<RemoteTestServer> server;
     std::unique_ptr<RemoteBrowserWindowController> browser;
 };
 
@@ -101,23 +90,22 @@ TEST_F(BrowserWindow, NamedOperationsRefuseBadNamesNeverReplaceAndNeverDeleteRec
     EXPECT_EQ(alertCount(), 2) << "the name is refused";
     interaction.answerAlert(AlertAnswer(0).withText("  Neu \n"));
     run("Neuer Ordner …");
-    EXPECT_TRUE(QFileInfo(folder + "/Neu").isDir());
 
     interaction.answerAlert(AlertAnswer(0).withText("a.txt"));
     interaction.answerAlert(0);
     run("Umbenennen …", "b.txt");
-    EXPECT_EQ(contentsOf(folder + "/a.txt"), "alt");
+    EXPECT_EQ(server->read("a.txt"), "alt");
     interaction.answerAlert(AlertAnswer(0).withText("c.txt"));
     run("Umbenennen …", "b.txt");
-    EXPECT_EQ(contentsOf(folder + "/c.txt"), "b");
+    EXPECT_EQ(server->read("c.txt"), "b");
 
     interaction.answerAlert(0);
     interaction.answerAlert(0);
     run("Löschen …", "voll");
-    EXPECT_TRUE(QFileInfo::exists(folder + "/voll/drin.txt"));
+    EXPECT_EQ(server->read("voll/drin.txt"), "drin");
     interaction.answerAlert(0);
     run("Löschen …", "c.txt");
-    EXPECT_FALSE(QFileInfo::exists(folder + "/c.txt"));
+    EXPECT_EQ(server->entries(), (QStringList{"Neu", "a.txt", "voll"})) << "the new folder's name trimmed";
 }
 
 TEST_F(BrowserWindow, UploadAsksBeforeReplacingDownloadArrives)
@@ -128,7 +116,7 @@ TEST_F(BrowserWindow, UploadAsksBeforeReplacingDownloadArrives)
         interaction.answerOpenFile(upload);
         interaction.answerAlert(answer);
         run("Upload …");
-        EXPECT_EQ(contentsOf(folder + "/a.txt"), answer == 0 ? "neu" : "alt");
+        EXPECT_EQ(server->read("a.txt"), answer == 0 ? "neu" : "alt");
     }
     EXPECT_EQ(alertCount(), 2);
 

@@ -26,7 +26,7 @@ protected:
     QList<RemoteProfile> saved;
 };
 
-TEST_F(ProfileEditor, ProtocolSwitchKeepsCustomPortsAndShowsOnlyTheFittingControls)
+TEST_F(ProfileEditor, ProtocolSwitchKeyFileAndPasswordField)
 {
     auto editor = openEditor();
     QLineEdit* port = editorField(*editor, QStringLiteral("Port:"));
@@ -40,11 +40,8 @@ TEST_F(ProfileEditor, ProtocolSwitchKeepsCustomPortsAndShowsOnlyTheFittingContro
         EXPECT_EQ(editor->findChild<QCheckBox*>()->isVisible(), kind != RemoteProtocolKind::sftp);
         EXPECT_EQ(editorField(*editor, QStringLiteral("Host-Key:"))->isEnabled(), kind == RemoteProtocolKind::sftp);
     }
-}
 
-TEST_F(ProfileEditor, KeyFileComesFromTheSshFolderAndTheTypedPasswordIsGoneWhenTheEditorCloses)
-{
-    auto editor = openEditor();
+    // The key file comes from the SSH folder; the typed password is gone when the editor closes.
     interaction.answerOpenFile(QStringLiteral("/home/anna/.ssh/id_ed25519"));
     click(*editor, QStringLiteral("Auswählen …"));
     EXPECT_EQ(interaction.openFileRequests().first().startFolder, QDir::homePath() + QStringLiteral("/.ssh"));

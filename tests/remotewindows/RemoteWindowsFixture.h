@@ -61,17 +61,6 @@ inline void chooseProtocol(RemoteProfileEditor& editor, RemoteProtocolKind kind)
     editorField<QComboBox>(editor, QStringLiteral("Protokoll:"))->setCurrentText(rawValue(kind));
 }
 
-// Fills name, protocol, server, port, user and password.
-inline void fillEditor(RemoteProfileEditor& editor, const RemoteProfile& profile, const QString& password)
-{
-    editorField(editor, QStringLiteral("Name:"))->setText(profile.name);
-    chooseProtocol(editor, profile.kind);
-    editorField(editor, QStringLiteral("Server:"))->setText(profile.host);
-    editorField(editor, QStringLiteral("Port:"))->setText(QString::number(profile.port));
-    editorField(editor, QStringLiteral("Benutzer:"))->setText(profile.username);
-    editorField(editor, QStringLiteral("Passwort/Passphrase:"))->setText(password);
-}
-
 // The remote windows with a scripted user, an empty profile store and the
 // private keychain; every password a test stores is removed afterwards.
 class RemoteWindowsTest : public ::testing::Test {
