@@ -42,7 +42,7 @@ TEST(Askpass, PrintsExactlyTheStoredPasswordAndNothingForAnyOtherValue)
     const QString password = QStringLiteral(" Pässwört \"mit\" \\ und 🙂 ");
     store.save(password, id);
     for (const QString& value : {text, text.toLower()})
-        EXPECT_EQ(askpass(value), std::pair(0, password.toUtf8() + '\n')) << value.toStdString();
+        EXPECT_EQ(askpass(value), (std::pair<int, QByteArray>(0, password.toUtf8() + '\n'))) << value.toStdString();
     EXPECT_EQ(askpass(text, environmentWithoutSecretService()), refused) << "the keychain out of reach";
     store.remove(id);
     EXPECT_EQ(askpass(text), refused);

@@ -4,9 +4,8 @@ using ArchiveCommandsTest = CommanderTest;
 
 TEST_F(ArchiveCommandsTest, PacksIntoTheOtherPanelAndUnpacksBackUnderAFreeName)
 {
-    const FileUrl report = leftFolder.write("bericht.txt", "Inhalt");
     leftFolder.write("Backup", "belegt");
-    relist(left(), {report});
+    relist(left(), {leftFolder.write("bericht.txt", "Inhalt")});
     interaction.answerAlert(AlertAnswer(0).withText("  Backup\n"));
     window->createZIP();
     EXPECT_EQ(finalMessage(), QStringLiteral("Archiv erstellt"));
@@ -24,8 +23,7 @@ TEST_F(ArchiveCommandsTest, PacksIntoTheOtherPanelAndUnpacksBackUnderAFreeName)
 
     // A ZIP is no TAR archive, and two entries are not one archive.
     window->extractTarHere();
-    const FileUrl second = rightFolder.write("b.zip");
-    relist(right(), {rightFolder.file("Backup.zip"), second});
+    relist(right(), {rightFolder.file("Backup.zip"), rightFolder.write("b.zip")});
     window->extractZIPHere();
     EXPECT_EQ(interaction.beepCount(), 2);
 }
@@ -36,8 +34,7 @@ TEST_F(ArchiveCommandsTest, AnUnsafeArchiveIsRefusedWithTheEntryNamed)
     const QByteArray zip = QByteArray::fromBase64(
         "UEsDBBQAAAAAAAAAIQAAAAAAAAAAAAAAAAAHAAAALi4vZXZpbFBLAQIUAxQAAAAAAAAAIQAAAAAAAAAAAAAAAAAHAAAAAAAAAAAAAACAAQAAAAAu"
         "Li9ldmlsUEsFBgAAAAABAAEANQAAACUAAAAAAA==");
-    const FileUrl evil = leftFolder.write("boese.zip", zip);
-    relist(left(), {evil});
+    relist(left(), {leftFolder.write("boese.zip", zip)});
     interaction.answerAlert(0);
     interaction.answerAlert(0);
     window->extractZIPHere();

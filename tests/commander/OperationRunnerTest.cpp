@@ -27,8 +27,8 @@ TEST_F(Runner, CopyGoesOnPastFailuresReportsEightAndRetriesAll)
     EXPECT_TRUE(lines.first().endsWith(QStringLiteral(": Die Datei oder der Ordner existiert nicht.")));
     // The retry asks again, for every failed entry, not only the ones shown.
     EXPECT_EQ(interaction.alerts()[2].message, QStringLiteral("10 Objekt(e) kopieren?"));
-    EXPECT_EQ(recorded(QStringLiteral("Dateioperation")), (QStringList{"Kopieren gestartet · 11 Objekt(e)", "Abgeschlossen · 10 Fehler",
-                                                    "Kopieren gestartet · 10 Objekt(e)"}));
+    EXPECT_EQ(recorded(QStringLiteral("Dateioperation")),
+              (QStringList{"Kopieren gestartet · 11 Objekt(e)", "Abgeschlossen · 10 Fehler", "Kopieren gestartet · 10 Objekt(e)"}));
     EXPECT_EQ(entriesOf(rightFolder.url()), QStringList{"a.txt"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return names(right()) == QStringList{"a.txt"}; }, 10000));
     EXPECT_EQ(window->activePanel(), &left()) << "the reloads leave the keyboard where it was";
@@ -64,6 +64,7 @@ TEST_F(Runner, TrashAsksWithFiveNamesAndItsUndoRestoresWhatIsLeft)
     EXPECT_EQ(interaction.alerts()[0].informativeText, QStringLiteral("1.txt\n2.txt\n3.txt\n4.txt\n5.txt\n…"));
     const QList<FileOperationQueue::TrashRecord> records = window->operations().lastTrash();
     ASSERT_EQ(records.size(), 6);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return left().items().isEmpty(); }, 10000));
     returnToWindow();
 
     const FileUrl gone = leftFolder.write("weg.txt");
