@@ -1,3 +1,4 @@
+#include "PanelTestSupport.h"
 #include "panels/FileTableModel.h"
 #include "preferences/DisplayColors.h"
 #include "preferences/SettingsFile.h"
@@ -5,8 +6,6 @@
 #include <QBrush>
 #include <QIcon>
 #include <QMimeData>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -23,21 +22,16 @@ FileItem entry(const QByteArray& path, bool folder = false, qint64 size = 0)
     return item;
 }
 
-class FileTableModelTest : public ::testing::Test {
+class FileTableModelTest : public PanelTest {
 protected:
     void SetUp() override
     {
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        brenvikSettings().clear();
+        PanelTest::SetUp();
         model = std::make_unique<FileTableModel>(store);
     }
-    void TearDown() override { QLocale::setDefault(QLocale::c()); }
 
-    QString text(int row, int column) const { return model->data(model->index(row, column), Qt::DisplayRole).toString(); }
-    QColor color(int row) const
-    {
-        return model->data(model->index(row, 0), Qt::ForegroundRole).value<QBrush>().color();
-    }
+    QString text(int row, int column) const { return model->index(row, column).data().toString(); }
+    QColor color(int row) const { return model->index(row, 0).data(Qt::ForegroundRole).value<QBrush>().color(); }
     void list(const QList<FileItem>& listing)
     {
         model->changeRows([&](PanelItems& items) { items.setListing(listing); });

@@ -12,12 +12,12 @@ namespace {
 
 class ConnectionsWindow : public RemoteWindowsTest {
 protected:
-    // Opens the window on the stored profiles.
+    // Opens the window on the stored profiles; SFTP logs in through the real executable's askpass mode.
     void open()
     {
         window = std::make_unique<RemoteConnectionsWindowController>(
             interaction, [this](const RemoteProfile& profile, const QString& password) { connections.append({profile, password}); },
-            sftpTools());
+            SftpTools{.askpass = BRENVIK_EXECUTABLE});
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }

@@ -87,14 +87,6 @@ protected:
 
     static QList<RemoteProfile> storedProfiles() { return RemoteProfileStore::shared().profiles(); }
 
-    // SFTP logs in through the real executable's askpass mode.
-    static SftpTools sftpTools()
-    {
-        SftpTools tools;
-        tools.askpass = BRENVIK_EXECUTABLE;
-        return tools;
-    }
-
     qsizetype alertCount() const { return interaction.alerts().size(); }
 
     ScriptedInteraction interaction;
