@@ -13,6 +13,8 @@ TEST_F(RemoteWindowsTest, ConnectionOpensInThePanelThatIsActiveWhenTheUserConnec
 {
     RemoteProfile profile;
     profile.name = QStringLiteral("Ablage");
+    profile.kind = RemoteProtocolKind::ftps;
+    profile.host = QStringLiteral("127.0.0.1");
     RemoteProfile withoutPassword = profile;
     withoutPassword.id = QUuid::createUuid();
     RemoteProfileStore::shared().setProfiles({withoutPassword, profile});

@@ -15,9 +15,11 @@ protected:
     // Opens the window on the stored profiles; SFTP logs in through the real executable's askpass mode.
     void open()
     {
+        SftpTools tools;
+        tools.askpass = BRENVIK_EXECUTABLE;
         window = std::make_unique<RemoteConnectionsWindowController>(
             interaction, [this](const RemoteProfile& profile, const QString& password) { connections.append({profile, password}); },
-            SftpTools{.askpass = BRENVIK_EXECUTABLE});
+            tools);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
