@@ -3,11 +3,11 @@
 #include "core/SystemError.h"
 #include "platform/ExtendedAttributes.h"
 #include "platform/FileRemover.h"
+#include "platform/FileWriting.h"
 #include "platform/FolderEntries.h"
 #include "platform/LocalFileError.h"
 #include "platform/UniqueFd.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -43,22 +43,6 @@ bool isAttributeRefusal(int code)
 bool concernsTarget(int code)
 {
     return code == ENOSPC || code == EDQUOT || code == EFBIG || code == EROFS;
-}
-
-// The process's file mode creation mask, read without changing it; -1 when unknown.
-int creationMask()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("Umask:")) {
-            bool ok = false;
-            const int mask = line.mid(6).trimmed().toInt(&ok, 8);
-            return ok ? mask : -1;
-        }
-    }
-    return -1;
 }
 
 } // namespace
@@ -272,14 +256,8 @@ void FileCopier::copyStream(int in, int out)
             continue;
         if (got < 0)
             failSource(errno);
-        for (ssize_t written = 0; written < got;) {
-            const ssize_t n = ::write(out, m_buffer.data() + written, std::size_t(got - written));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                failTarget(errno);
-            written += n;
-        }
+        if (!writeAll(out, QByteArrayView(m_buffer.data(), got)))
+            failTarget(errno);
     }
 }
 

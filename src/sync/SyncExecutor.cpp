@@ -2,6 +2,7 @@
 
 #include "core/BrenvikError.h"
 #include "core/CancellationToken.h"
+#include "core/FileSystemCore.h"
 #include "core/SystemError.h"
 #include "platform/UniqueFd.h"
 #include "sync/SyncError.h"
@@ -11,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QPromise>
-#include <QUuid>
 #include <QtConcurrent>
 #include <cerrno>
 #include <fcntl.h>
@@ -56,11 +56,6 @@ bool isUnsupportedRename(int code)
     return code == EINVAL || code == ENOSYS || code == EOPNOTSUPP;
 }
 
-QByteArray temporaryName()
-{
-    return ".brvk-sync-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
-}
-
 // One plan item, from the source's folder to the destination's.
 class ItemCopy {
 public:
@@ -93,7 +88,7 @@ public:
                 return; // done before, by an earlier run of this plan or by hand
             throw SyncError(SyncError::Reason::destinationChanged, m_shownDestination);
         }
-        m_temporary = temporaryName();
+        m_temporary = FileSystemCore::temporaryName().toLatin1();
         try {
             if (S_ISLNK(st.st_mode))
                 copyLink(sourceFolder, st);

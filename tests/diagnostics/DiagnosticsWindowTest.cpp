@@ -1,3 +1,4 @@
+#include "core/SystemError.h"
 #include "diagnostics/DiagnosticsStore.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "support/ScriptedInteraction.h"
@@ -136,7 +137,7 @@ TEST_F(DiagnosticsWindow, ExportIntoAnImpossiblePlaceShowsTheSystemError)
     ASSERT_EQ(interaction.alerts().size(), 1);
     const AlertRequest& alert = interaction.alerts()[0];
     EXPECT_EQ(alert.message, exportFailed);
-    EXPECT_EQ(alert.informativeText, QString::fromLocal8Bit(strerror(ENOTDIR)));
+    EXPECT_EQ(alert.informativeText, SystemError::messageFor(ENOTDIR));
     EXPECT_EQ(store().events().size(), 4);
     EXPECT_EQ(contentsOf(notes), QByteArray("bleibt"));
     EXPECT_EQ(entriesOf(folder), QStringList{"Notizen"});
@@ -166,7 +167,7 @@ TEST_F(DiagnosticsWindow, ExportThatCannotFinishKeepsTheEarlierFile)
 
     ASSERT_EQ(interaction.alerts().size(), 1);
     EXPECT_EQ(interaction.alerts()[0].message, exportFailed);
-    EXPECT_EQ(interaction.alerts()[0].informativeText, QString::fromLocal8Bit(strerror(EFBIG)));
+    EXPECT_EQ(interaction.alerts()[0].informativeText, SystemError::messageFor(EFBIG));
     EXPECT_EQ(contentsOf(destination), QByteArray("alte Fassung"));
     EXPECT_EQ(entriesOf(folder), QStringList{exportName});
     EXPECT_EQ(store().events().size(), 300);

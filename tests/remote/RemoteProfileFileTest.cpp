@@ -110,10 +110,12 @@ TEST(RemoteProfileImport, TooManyProfilesAndHugeOrUnknownContentImportNothing)
     huge.close();
     QByteArray unknownKind = encodeRemoteProfiles(profiles(3), RemoteProfileJsonStyle::compact);
     folder.write("kaputt.json", unknownKind.replace("\"FTPS\"", "\"SCP\""));
+    ASSERT_EQ(::mkfifo((folder.path() + "/fifo.json").constData(), 0600), 0); // reading it would wait for a writer
     using Reason = RemoteProfileFileError::Reason;
     for (const auto& [name, reason] : {std::pair{"501.json", Reason::tooManyProfiles},
                                        std::pair{"riesig.json", Reason::tooManyProfiles},
-                                       std::pair{"kaputt.json", Reason::unreadableFormat}}) {
+                                       std::pair{"kaputt.json", Reason::unreadableFormat},
+                                       std::pair{"fifo.json", Reason::unreadableFormat}}) {
         try {
             readImportedRemoteProfiles(pathIn(folder, name));
             ADD_FAILURE() << name << " was imported";
