@@ -1,6 +1,6 @@
 #include "CommanderTestWindow.h"
 
-#include "commander/OperationAlerts.h"
+#include "ui/OperationAlerts.h"
 #include "ui/QtInteraction.h"
 
 #include <QCheckBox>

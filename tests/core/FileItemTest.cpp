@@ -1,6 +1,5 @@
 #include "core/FileItem.h"
 
-#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,36 +42,6 @@ TEST(FileItem, RemoteEntries)
     EXPECT_FALSE(item.isSymbolicLink);
     EXPECT_EQ(item.permissions(), QStringLiteral("remote"));
     EXPECT_EQ(FileItem::remoteEntry(QStringLiteral("ID"), QStringLiteral("d"), true, 4096).size, 4096);
-}
-
-TEST(FileItem, EqualityAndHashCoverEveryField)
-{
-    FileItem base = localFile("/x/a");
-    base.size = 10;
-    base.modified = FileTime(std::chrono::seconds(1000));
-    QList<FileItem> variants(6, base);
-    variants[0].url = FileUrl::fromNativePath(QByteArray("/x/b"));
-    variants[1].isDirectory = true;
-    variants[2].isSymbolicLink = true;
-    variants[3].size = 11;
-    variants[4].modified.reset();
-    variants[5].modeBits = 0600;
-
-    QSet<FileItem> set{base};
-    for (const FileItem& variant : variants) {
-        EXPECT_NE(variant, base);
-        set.insert(variant);
-    }
-    EXPECT_EQ(set.size(), 7);
-    EXPECT_TRUE(set.contains(base));
-    FileItem copy = base;
-    EXPECT_EQ(copy, base);
-    EXPECT_EQ(qHash(copy), qHash(base));
-    // An absent date equals only an absent date.
-    FileItem noDate = base, zeroDate = base;
-    noDate.modified.reset();
-    zeroDate.modified = FileTime{};
-    EXPECT_NE(noDate, zeroDate);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "panels/FileTextFormatter.h"
+#include "core/ByteCount.h"
 #include "tools/ViewerText.h"
 
 #include <gtest/gtest.h>
@@ -35,8 +35,7 @@ TEST(ViewerText, InvalidUtf8IsRepairedNotRefused)
 
 TEST(ViewerText, StatusTellsWhenOnlyTheStartWasRead)
 {
-    const FileTextFormatter formatter{QLocale(QLocale::German)};
     const qint64 limit = ViewerText::readLimit;
-    EXPECT_EQ(ViewerText::status(limit, limit, formatter), formatter.byteCount(limit));
-    EXPECT_EQ(ViewerText::status(limit + 1, limit, formatter), QStringLiteral("Erste 8 MB von ") + formatter.byteCount(limit + 1));
+    EXPECT_EQ(ViewerText::status(limit, limit), ByteCount::text(limit));
+    EXPECT_EQ(ViewerText::status(limit + 1, limit), QStringLiteral("Erste 8 MB von ") + ByteCount::text(limit + 1));
 }
