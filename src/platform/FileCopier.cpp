@@ -146,6 +146,21 @@ void FileCopier::copyFile(int sourceDir, const char* name, const struct stat& st
     const UniqueFd in(openat(sourceDir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!in.isValid())
         failSource(errno);
+    writeFile(in.get(), st, targetDir, targetName);
+}
+
+void FileCopier::copyOpenFile(int in, const struct stat& st, int targetDir, const char* targetName,
+                              const QByteArray& shownSource, const QByteArray& shownTarget)
+{
+    m_purpose = Purpose::copy;
+    m_sourceRoot = shownSource;
+    m_shownRoot = shownTarget;
+    m_relative.clear();
+    writeFile(in, st, targetDir, targetName);
+}
+
+void FileCopier::writeFile(int in, const struct stat& st, int targetDir, const char* targetName)
+{
     // Created with its final mode where the creation mask leaves it whole, which saves a chmod per file.
     const mode_t mode = permittedMode(st, st.st_uid == m_uid && st.st_gid == m_gid);
     const bool modeIsFinal = m_creationMask >= 0 && (mode & (mode_t(m_creationMask) | 07000)) == 0;
@@ -154,8 +169,8 @@ void FileCopier::copyFile(int sourceDir, const char* name, const struct stat& st
     if (!out.isValid())
         failTarget(errno);
     created();
-    copyData(in.get(), out.get(), st);
-    copyAttributes(in.get(), out.get(), st, modeIsFinal);
+    copyData(in, out.get(), st);
+    copyAttributes(in, out.get(), st, modeIsFinal);
     if (::close(out.release()) != 0)
         failTarget(errno);
 }

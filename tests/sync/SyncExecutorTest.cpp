@@ -8,6 +8,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace SyncTest;
@@ -47,6 +48,7 @@ TEST_F(SyncExecutorTest, CopiesBothWaysAndRunsTheSamePlanTwice)
     writeDated(left, "reports/2024/a.txt", "alpha", tenOClock);
     // A mode the umask would cut.
     ASSERT_EQ(chmod(left.file("reports/2024/a.txt").nativePath().constData(), 0666), 0);
+    ASSERT_EQ(setxattr(left.file("reports/2024/a.txt").nativePath().constData(), "user.herkunft", "Kamera", 6, 0), 0);
     writeDated(left, QByteArray("reports/2024/\xff-raw"), "raw", tenOClock);
     ASSERT_EQ(symlink("../../elsewhere", (left.path() + "/reports/2024/link").constData()), 0);
     writeDated(right, "newer.txt", "right side", tenOClock + 5 * second);
@@ -60,6 +62,9 @@ TEST_F(SyncExecutorTest, CopiesBothWaysAndRunsTheSamePlanTwice)
     // Contents, modes and links here; equal file dates show in the empty plan below.
     EXPECT_EQ(LocalFileTest::snapshot(left.file("reports"), false), LocalFileTest::snapshot(right.file("reports"), false));
     EXPECT_EQ(readBytes(left.file("newer.txt")), "right side");
+    char origin[16] = {};
+    EXPECT_EQ(getxattr(right.file("reports/2024/a.txt").nativePath().constData(), "user.herkunft", origin, sizeof origin), 6);
+    EXPECT_STREQ(origin, "Kamera");
     EXPECT_TRUE(plan().isEmpty());
     EXPECT_TRUE(stagingLeftovers(left.url()).isEmpty());
     EXPECT_TRUE(stagingLeftovers(right.url()).isEmpty());
