@@ -1,85 +1,97 @@
 #include "IniFile.h"
 
 #include "platform/Terminal.h"
-#include "preferences/PreferencesStore.h"
+#include "preferences/DisplayColors.h"
+#include "preferences/KeyEventShortcuts.h"
 #include "preferences/PreferencesWindowController.h"
 #include "support/ScriptedInteraction.h"
 
-#include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTableView>
 #include <gtest/gtest.h>
 
-namespace {
+using ColorKey = PreferencesStore::ColorKey;
 
-int rowOf(const PreferencesWindowController& window, const QString& command)
+TEST(DisplayColors, ColoursKeepTheirAlphaAndUnreadableDataGivesTheDefaults)
 {
-    const QList<Shortcuts::ShortcutDefinition> list =
-        Shortcuts::standardList(Shortcuts::presetFromRawText(window.presetPopUp()->currentText()));
-    for (int row = 0; row < list.size(); ++row)
-        if (list[row].command == command)
-            return row;
-    return -1;
-}
-
-QString cell(const PreferencesWindowController& window, const QString& command, int column)
-{
-    return window.shortcutTable()->model()->index(rowOf(window, command), column).data().toString();
-}
-
-struct PreferencesWindowTest : ::testing::Test {
     IniFile file;
-    PreferencesStore store{file.settings()};
-    ScriptedInteraction interaction;
-};
+    PreferencesStore store(file.settings());
+    const QColor translucentRed(200, 10, 20, 128);
+    ASSERT_TRUE(DisplayColors::save(store, ColorKey::folder, translucentRed));
+    ASSERT_TRUE(DisplayColors::save(store, ColorKey::file, Qt::darkGreen));
+    PreferencesStore next(file.reopen());
+    EXPECT_EQ(DisplayColors::color(next, ColorKey::folder), translucentRed);
+    EXPECT_EQ(DisplayColors::color(next, ColorKey::file), QColor(Qt::darkGreen));
+    // An invalid colour cannot be stored; the key keeps the colour it had.
+    EXPECT_FALSE(DisplayColors::save(next, ColorKey::folder, QColor()));
+    EXPECT_EQ(DisplayColors::color(next, ColorKey::folder), translucentRed);
+    // Restoring the standard colours removes both and nothing else.
+    next.saveShowHiddenFiles(true);
+    next.removeColors();
+    PreferencesStore restored(file.reopen());
+    EXPECT_EQ(restored.colorData(ColorKey::file), std::nullopt);
+    EXPECT_EQ(DisplayColors::color(restored, ColorKey::folder), DisplayColors::defaultColor(ColorKey::folder));
+    EXPECT_TRUE(restored.showHiddenFiles());
 
-TEST_F(PreferencesWindowTest, EditsStayInTheWindowUntilSichern)
-{
-    PreferencesWindowController window(store, interaction);
-    int changes = 0;
-    window.onChange = [&] { ++changes; };
-    window.presetPopUp()->setCurrentText(QStringLiteral("macOS"));
-    window.presetChanged();
-    EXPECT_EQ(cell(window, QStringLiteral("copy"), 1), QStringLiteral("⌘C"));
-    window.hiddenFilesCheckBox()->setChecked(true);
-    EXPECT_EQ(store.preset(), KeyboardPreset::commander);
-    EXPECT_FALSE(store.showHiddenFiles());
-
-    window.save();
-    EXPECT_EQ(store.preset(), KeyboardPreset::macOS);
-    EXPECT_TRUE(store.showHiddenFiles());
-    // A stored path that is none of the entries leaves the first entry, which is then saved.
-    EXPECT_EQ(store.terminalPath(), Terminal::choices().constFirst().path);
-    EXPECT_EQ(changes, 1);
+    for (const QByteArray& unreadable : {QByteArray(""), QByteArray("#ff00ff"), QByteArray("#0x00ff00"),
+                                         QByteArray("#ff00ff00 "), QByteArray("#+f00ff00"), QByteArray("red")}) {
+        SCOPED_TRACE(unreadable.constData());
+        for (const ColorKey key : {ColorKey::folder, ColorKey::file}) {
+            restored.saveColorData(key, unreadable);
+            EXPECT_EQ(DisplayColors::color(restored, key), DisplayColors::defaultColor(key));
+        }
+    }
 }
 
-TEST_F(PreferencesWindowTest, CaptureAssignsClearsOrLeavesAndConflictsRefuseSaving)
+TEST(KeyEventShortcuts, ChordsComeFromTheKeyNotItsTextAndOnlyPressesAreCaptured)
 {
+    IniFile file;
+    PreferencesStore store(file.settings());
+    store.saveCustomShortcuts({{"trash", "⌘⇧x"}});
+    // With Ctrl held, X11 delivers the control character as text; the chord must not.
+    const QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier, QStringLiteral("\x18"));
+    EXPECT_EQ(KeyEventShortcuts::command(store, press), "trash");
+    EXPECT_EQ(KeyEventShortcuts::capture(press).chord, QStringLiteral("⌘⇧X"));
+    const QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+    EXPECT_EQ(KeyEventShortcuts::capture(release).outcome, KeyChord::Capture::Outcome::keepWaiting);
+}
+
+TEST(PreferencesWindow, EditsStayInTheWindowUntilSichernWhichConflictsRefuse)
+{
+    IniFile file;
+    PreferencesStore store(file.settings());
+    ScriptedInteraction interaction;
     PreferencesWindowController window(store, interaction);
-    QList<KeyChord::Capture> answers = {KeyChord::Capture::of(Qt::Key_F5, Qt::NoModifier),
-                                        KeyChord::Capture::of(Qt::Key_F5, Qt::NoModifier),
-                                        KeyChord::Capture::of(Qt::Key_Escape, Qt::NoModifier)};
-    window.captureKey = [&](const QString&, const QString&) { return answers.takeFirst(); };
-
-    window.editShortcut(rowOf(window, QStringLiteral("view")));
-    window.editShortcut(rowOf(window, QStringLiteral("edit")));
-    EXPECT_EQ(cell(window, QStringLiteral("view"), 2), QStringLiteral("F5"));
+    const auto list = Shortcuts::standardList(KeyboardPreset::commander);
+    const auto row = [&](const char* command) {
+        return int(std::find_if(list.begin(), list.end(), [&](const auto& d) { return d.command == command; }) - list.begin());
+    };
+    const auto custom = [&](const char* command) {
+        return window.shortcutTable()->model()->index(row(command), 2).data().toString();
+    };
+    QList<int> keys = {Qt::Key_F5, Qt::Key_F5, Qt::Key_Escape, Qt::Key_Backspace};
+    window.captureKey = [&](const QString&, const QString&) { return KeyChord::Capture::of(keys.takeFirst(), {}); };
+    window.editShortcut(row("view"));
+    window.editShortcut(row("edit"));
     EXPECT_TRUE(window.conflictLine()->text().startsWith(QStringLiteral("Konflikte: ")));
-
     window.save();
     EXPECT_EQ(interaction.beepCount(), 1);
     EXPECT_TRUE(store.customShortcuts().isEmpty());
 
-    window.editShortcut(rowOf(window, QStringLiteral("edit")));
-    EXPECT_EQ(cell(window, QStringLiteral("edit"), 2), QStringLiteral("F5"));
-    answers = {KeyChord::Capture::of(Qt::Key_Backspace, Qt::NoModifier)};
-    window.editShortcut(rowOf(window, QStringLiteral("edit")));
-    EXPECT_EQ(cell(window, QStringLiteral("edit"), 2), QString());
-    EXPECT_EQ(cell(window, QStringLiteral("copy"), 2), QStringLiteral("—"));
+    window.editShortcut(row("edit")); // Escape leaves the chord
+    EXPECT_EQ(custom("edit"), QStringLiteral("F5"));
+    window.editShortcut(row("edit")); // Backspace clears it
+    EXPECT_EQ(custom("edit"), QString());
+    window.presetPopUp()->setCurrentText(QStringLiteral("macOS"));
+    window.presetChanged();
+    EXPECT_EQ(window.shortcutTable()->model()->rowCount(), Shortcuts::standardList(KeyboardPreset::macOS).size());
+    EXPECT_EQ(store.preset(), KeyboardPreset::commander);
 
     window.save();
     EXPECT_EQ(store.customShortcuts(), (QMap<QString, QString>{{"view", "F5"}, {"edit", ""}}));
+    EXPECT_EQ(store.preset(), KeyboardPreset::macOS);
+    // A stored path that is none of the entries leaves the first entry, which is then saved.
+    EXPECT_EQ(store.terminalPath(), Terminal::choices().constFirst().path);
 }
-
-} // namespace

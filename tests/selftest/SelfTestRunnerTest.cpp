@@ -2,109 +2,67 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
-#include <QStringList>
-#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <unistd.h>
 
 namespace {
 
-// Captures what a suite prints.
-class Output {
-public:
-    Output() : m_file(open_memstream(&m_buffer, &m_size)) {}
-    ~Output()
-    {
-        if (m_file)
-            std::fclose(m_file);
-        std::free(m_buffer);
-    }
-    FILE* file() const { return m_file; }
-    QString text()
-    {
-        std::fflush(m_file);
-        return QString::fromUtf8(m_buffer, qsizetype(m_size));
-    }
+struct SuiteRun { int status; QString text; };
 
-private:
-    char* m_buffer = nullptr;
-    size_t m_size = 0;
-    FILE* m_file;
-};
-
-// Points the system temporary directory at `path` for one test.
-class TemporaryDirectory {
-public:
-    explicit TemporaryDirectory(const QByteArray& path) : m_previous(qgetenv("TMPDIR")) { qputenv("TMPDIR", path); }
-    ~TemporaryDirectory() { qputenv("TMPDIR", m_previous); }
-
-private:
-    QByteArray m_previous;
-};
-
-QStringList entriesOf(const FileUrl& folder)
+// Runs a suite with the system temporary directory at `tmp`; what it returned and printed.
+template <typename Suite>
+SuiteRun inTemporaryDirectory(const QByteArray& tmp, Suite suite)
 {
-    return QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QByteArray previous = qgetenv("TMPDIR");
+    qputenv("TMPDIR", tmp);
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&buffer, &size);
+    const int status = suite(out);
+    std::fclose(out);
+    qputenv("TMPDIR", previous);
+    const SuiteRun run{status, QString::fromUtf8(buffer, qsizetype(size))};
+    std::free(buffer);
+    return run;
 }
 
-TEST(SelfTest, AllElevenChecksPassAndTheScratchFolderGoes)
+bool isEmpty(const FileUrl& folder)
 {
-    TempFolder temp;
-    TemporaryDirectory tmp(temp.path());
-    Output output;
-    EXPECT_EQ(SelfTestRunner::run(output.file()), 0);
-    const QString text = output.text();
-    EXPECT_EQ(text.count(QStringLiteral("✓ ")), 11) << text.toStdString();
-    EXPECT_TRUE(text.endsWith(QStringLiteral("\n\nSelf-Test: 11 bestanden, 0 fehlgeschlagen\n")));
-    EXPECT_EQ(entriesOf(temp.url()), QStringList());
+    return QDir(folder.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-TEST(SelfTest, AScratchFolderThatCannotBeMadeEndsWithStatusTwo)
+TEST(SelfTest, ChecksPassAndLeaveNoScratchFolderAndAMissingOneEndsWithStatusTwo)
 {
     TempFolder temp;
-    const FileUrl file = temp.write("keine-mappe");
-    TemporaryDirectory tmp(file.nativePath() + "/tmp");
-    Output output;
-    EXPECT_EQ(SelfTestRunner::run(output.file()), 2);
-    EXPECT_TRUE(output.text().startsWith(QStringLiteral("Self-Test konnte nicht vorbereitet werden: ")))
-        << output.text().toStdString();
-    EXPECT_EQ(output.text().count(u'\n'), 1);
+    const SuiteRun passed = inTemporaryDirectory(temp.path(), [](FILE* out) { return SelfTestRunner::run(out); });
+    EXPECT_EQ(passed.status, 0);
+    EXPECT_TRUE(passed.text.endsWith(QStringLiteral(" bestanden, 0 fehlgeschlagen\n"))) << passed.text.toStdString();
+    EXPECT_TRUE(isEmpty(temp.url()));
+
+    const QByteArray file = temp.write("keine-mappe").nativePath();
+    const SuiteRun unprepared = inTemporaryDirectory(file + "/tmp", [](FILE* out) { return SelfTestRunner::run(out); });
+    EXPECT_EQ(unprepared.status, 2);
+    EXPECT_EQ(unprepared.text.count(u'\n'), 1) << unprepared.text.toStdString();
 }
 
-TEST(Performance, PrintsProgressEveryThousandAndCleansUp)
+TEST(Performance, PrintsProgressEveryThousandAndCleansUpAfterSuccessAndFailure)
 {
     TempFolder temp;
-    TemporaryDirectory tmp(temp.path());
-    Output output;
-    EXPECT_EQ(SelfTestRunner::runPerformance(2500, output.file()), 0);
-    const QString text = output.text();
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Erzeuge 2500 temporäre Dateien …\n\r0 / 2500\r1000 / 2500\r2000 / 2500\n")))
-        << text.toStdString();
-    EXPECT_EQ(text.count(u'\r'), 3);
-    EXPECT_TRUE(text.contains(QStringLiteral("\nAuflistung und Sortierung: ")));
-    EXPECT_TRUE(text.endsWith(QStringLiteral(" s\n✓ Performance-Test bestanden\n"))) << text.toStdString();
-    EXPECT_EQ(entriesOf(temp.url()), QStringList());
-}
+    const SuiteRun run = inTemporaryDirectory(temp.path(), [](FILE* out) { return SelfTestRunner::runPerformance(2500, out); });
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.text.contains(QStringLiteral("\n\r0 / 2500\r1000 / 2500\r2000 / 2500\n"))) << run.text.toStdString();
+    EXPECT_TRUE(isEmpty(temp.url()));
 
-TEST(Performance, AFailedCreationIsReportedAndLeavesNothing)
-{
-    TempFolder temp;
-    const FileUrl mountPoint = temp.makeFolder("klein");
     // A file system with room for only a few hundred entries.
-    if (mount("tmpfs", mountPoint.nativePath().constData(), "tmpfs", 0, "nr_inodes=300,size=1m") != 0)
+    const FileUrl small = temp.makeFolder("klein");
+    if (mount("tmpfs", small.nativePath().constData(), "tmpfs", 0, "nr_inodes=300,size=1m") != 0)
         GTEST_SKIP() << "mounting a small tmpfs needs root";
-    {
-        TemporaryDirectory tmp(mountPoint.nativePath());
-        Output output;
-        EXPECT_EQ(SelfTestRunner::runPerformance(1000, output.file()), 1);
-        const QString text = output.text();
-        EXPECT_TRUE(text.contains(QStringLiteral("\n✗ Performance-Test fehlgeschlagen: Datei ")));
-        EXPECT_TRUE(text.endsWith(QStringLiteral(" konnte nicht angelegt werden\n"))) << text.toStdString();
-        EXPECT_EQ(entriesOf(mountPoint), QStringList());
-    }
-    umount(mountPoint.nativePath().constData());
+    const SuiteRun failed = inTemporaryDirectory(small.nativePath(), [](FILE* out) { return SelfTestRunner::runPerformance(1000, out); });
+    EXPECT_TRUE(isEmpty(small));
+    umount(small.nativePath().constData());
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(failed.text.endsWith(QStringLiteral(" konnte nicht angelegt werden\n"))) << failed.text.toStdString();
 }
 
 } // namespace

@@ -1,0 +1,196 @@
+#include "core/ByteCount.h"
+#include "core/SystemError.h"
+#include "support/TestEnvironment.h"
+#include "tools/ChecksumEngine.h"
+#include "tools/DirectoryCompareEngine.h"
+#include "tools/FileDetails.h"
+#include "tools/FileHead.h"
+#include "tools/RegularFile.h"
+#include "tools/TextCompare.h"
+#include "tools/ViewerText.h"
+
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QtConcurrent>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+// The read runs aside, so that a reader that blocks fails the test instead of hanging it.
+static QString refusalOf(const FileUrl& url)
+{
+    QFuture<QString> read = QtConcurrent::run([url] {
+        try {
+            readFileHead(url, 1024);
+            return QStringLiteral("<gelesen>");
+        } catch (const SystemError& error) {
+            return QString::fromUtf8(strerrorname_np(error.code()));
+        } catch (const BrenvikError& error) {
+            return error.typeName();
+        }
+    });
+    return QTest::qWaitFor([&] { return read.isFinished(); }, 5000) ? read.result() : QStringLiteral("<hängt>");
+}
+
+
+TEST(ViewerReading, SpecialFilesAreRefusedWithoutWaitingHexLinesAlignAndCutTextIsRepaired)
+{
+    TempFolder folder;
+    const FileUrl fifo = folder.file("pipe"), link = folder.file("link");
+    ASSERT_EQ(mkfifo(fifo.nativePath().constData(), 0644), 0);
+    ASSERT_EQ(symlink("pipe", link.nativePath().constData()), 0);
+    for (const FileUrl& special : {fifo, link, FileUrl::fromNativePath("/dev/zero"),
+                                   FileUrl::remote(QStringLiteral("p"), QStringLiteral("a.txt"))})
+        EXPECT_EQ(refusalOf(special), QStringLiteral("NotRegularFileError")) << special.path().toStdString();
+    EXPECT_EQ(refusalOf(folder.url()), QStringLiteral("EISDIR"));
+
+    const FileUrl file = folder.write("data.bin", QByteArray(5000, 'z'));
+    const FileHead head = readFileHead(file, 4096);
+    EXPECT_EQ(head.bytes, QByteArray(4096, 'z'));
+    EXPECT_EQ(head.size, 5000);
+    // Kernel files report no size and still have contents.
+    EXPECT_FALSE(readFileHead(FileUrl::fromNativePath("/proc/self/status"), 8192).bytes.isEmpty());
+
+    EXPECT_EQ(ViewerText::hexDump({}), QString());
+    QByteArray seventeen;
+    for (int i = 0; i < 17; ++i)
+        seventeen.append(char(i == 1 ? 0x00 : i == 2 ? 0xff : 0x30 + i));
+    const QStringList lines = ViewerText::hexDump(seventeen).split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("00000000  30 00 FF 33 34 35 36 37 38 39 3A 3B 3C 3D 3E 3F  |0..3456789:;<=>?|"));
+    // The character column of the short line starts where the full one's does.
+    EXPECT_EQ(lines[1], QStringLiteral("00000010  40") + QString(45, u' ') + QStringLiteral("  |@|"));
+    // A megabyte: 65,536 lines, the last offset in place, no line feed at the end.
+    const QString big = ViewerText::hexDump(QByteArray(ViewerText::hexLimit, 'x'));
+    EXPECT_EQ(big.count(u'\n'), 65535);
+    EXPECT_TRUE(big.section(u'\n', -1).startsWith(QStringLiteral("000FFFF0  78 78")));
+
+    // "Grüße" in Latin-1, and UTF-8 "aé" cut inside the é, as at the 8 MiB limit.
+    EXPECT_EQ(ViewerText::text(QByteArray("Gr\xfc\xdf" "e")), QStringLiteral("Gr\uFFFD\uFFFD" "e"));
+    EXPECT_EQ(ViewerText::text(QByteArray("a\xc3")), QStringLiteral("a\uFFFD"));
+    const qint64 limit = ViewerText::readLimit;
+    EXPECT_EQ(ViewerText::status(limit, limit), ByteCount::text(limit));
+    EXPECT_EQ(ViewerText::status(limit + 1, limit), QStringLiteral("Erste 8 MB von ") + ByteCount::text(limit + 1));
+}
+
+TEST(TextCompare, BreakCharactersLinesComparedByPositionAndAReadCutInsideACharacter)
+{
+    EXPECT_EQ(TextCompare::splitLines(QString()), QStringList{QString()});
+    EXPECT_EQ(TextCompare::splitLines("a\r\nb\n"), QStringList({"a", "", "b", ""}));
+    EXPECT_EQ(TextCompare::splitLines(QStringLiteral("a\vb\fc\u0085d\u2028e\u2029\t \u00a0")),
+              QStringList({"a", "b", "c", "d", "e", QStringLiteral("\t \u00a0")}));
+
+    using enum TextCompare::LineShade;
+    const QStringList three{"a", "b", "c"}, five{"a", "b", "c", "d", ""};
+    const TextCompare::Comparison result = TextCompare::compareLines(three, five);
+    // Line 5 is empty on the right and missing on the left: red there, yet not counted.
+    EXPECT_EQ(result.differences, 1);
+    EXPECT_EQ(result.left.shades, (std::vector{none, none, none, missing, missing}));
+    EXPECT_EQ(result.right.shades, (std::vector{none, none, none, changed, none}));
+    EXPECT_EQ(result.left.text, QStringLiteral("     1  a\n     2  b\n     3  c\n     4  \n     5  \n"));
+    // An inserted first line shifts everything: every pair differs.
+    EXPECT_EQ(TextCompare::compareLines(QStringList{"x"} + three, three).differences, 4);
+
+    TempFolder folder;
+    // "ä" is two bytes; the limit falls between them.
+    const TextCompare::LinesRead read =
+        TextCompare::readLines(folder.write("big.txt", QByteArray(TextCompare::readLimit - 1, 'a') + "\xc3\xa4tail"));
+    EXPECT_TRUE(read.truncated);
+    ASSERT_EQ(read.lines.size(), 1);
+    EXPECT_EQ(read.lines[0].size(), TextCompare::readLimit);
+    EXPECT_TRUE(read.lines[0].endsWith(QStringLiteral("a\uFFFD")));
+    const TextCompare::LinesRead whole =
+        TextCompare::readLines(folder.write("exact.txt", QByteArray(TextCompare::readLimit - 1, 'a') + '\n'));
+    EXPECT_FALSE(whole.truncated);
+    EXPECT_EQ(whole.lines.size(), 2);
+}
+
+TEST(FileDetails, AFileWithAttributesALinkItselfAndAVanishedEntry)
+{
+    TempFolder folder;
+    const QByteArray path = folder.write("ziel.txt", "0123456789").nativePath();
+    ASSERT_EQ(chmod(path.constData(), 0640), 0);
+    ASSERT_EQ(setxattr(path.constData(), "user.brvk.tag", "rot", 3, 0), 0);
+    ASSERT_EQ(setxattr(path.constData(), "user.brvk.note", "", 0, 0), 0);
+    ASSERT_EQ(lchown(path.constData(), 54321, 54322), 0); // an owner and group without a name
+    ASSERT_EQ(symlink("ziel.txt", folder.file("verweis").nativePath().constData()), 0);
+    // The lines of the details by their label, the label's padding removed.
+    const auto fields = [](const FileUrl& url) {
+        QHash<QString, QString> result;
+        for (const QString& line : FileDetails::details(url, QLocale(QLocale::German)).split(u'\n'))
+            result.insert(line.section(u':', 0, 0), line.section(u':', 1).trimmed());
+        return result;
+    };
+
+    const QHash<QString, QString> file = fields(folder.file("ziel.txt"));
+    EXPECT_TRUE(file.value(QStringLiteral("Größe")).endsWith(QStringLiteral(" (10 Bytes)")));
+    EXPECT_EQ(file.value(QStringLiteral("Rechte")), QStringLiteral("0640"));
+    EXPECT_EQ(file.value(QStringLiteral("Besitzer")), QStringLiteral("54321"));
+    EXPECT_EQ(file.value(QStringLiteral("Gruppe")), QStringLiteral("54322"));
+    const QStringList attributes = file.value(QStringLiteral("xattrs")).split(QStringLiteral(", "));
+    EXPECT_EQ(QSet<QString>(attributes.begin(), attributes.end()), QSet<QString>({"user.brvk.note", "user.brvk.tag"}));
+    EXPECT_EQ(fields(folder.url()).value(QStringLiteral("Besitzer")), QStringLiteral("root"));
+
+    // The link itself: its own type and size (the stored text), its stored
+    // relative target, and none of the target's attributes.
+    const QHash<QString, QString> link = fields(folder.file("verweis"));
+    EXPECT_EQ(link.value(QStringLiteral("Typ")), QStringLiteral("NSFileTypeSymbolicLink"));
+    EXPECT_TRUE(link.value(QStringLiteral("Größe")).endsWith(QStringLiteral(" (8 Bytes)")));
+    EXPECT_EQ(link.value(QStringLiteral("Link-Ziel")), QStringLiteral("ziel.txt"));
+    EXPECT_EQ(link.value(QStringLiteral("xattrs")), QStringLiteral("—"));
+    // Nothing to read, nothing thrown.
+    EXPECT_EQ(fields(folder.file("fehlt")).value(QStringLiteral("Rechte")), QStringLiteral("—"));
+}
+
+TEST(ChecksumEngine, DigestsAgreeWithAnIndependentImplementationAndSpecialFilesEndTheRun)
+{
+    TempFolder folder;
+    QByteArray large(qsizetype(ChecksumEngine::blockSize) * 2 + 12345, Qt::Uninitialized);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(large.data()), large.size() / 4);
+    const QList<QByteArray> contents = {{}, "abc", large};
+    const QList<FileUrl> files = {folder.write("leer"), folder.write("abc.txt", "abc"), folder.write("groß.bin", large)};
+    ChecksumEngine engine;
+    const QList<ChecksumEngine::Result> results = engine.sha256(files).result();
+    ASSERT_EQ(results.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(results[i].digest, QString::fromLatin1(QCryptographicHash::hash(contents[i], QCryptographicHash::Sha256).toHex())) << i;
+    EXPECT_EQ(ChecksumEngine::clipboardText(results.mid(0, 2)),
+              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855  leer\n"
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  abc.txt");
+    // A pipe or a folder ends the run without blocking.
+    ASSERT_EQ(mkfifo(folder.file("röhre").nativePath().constData(), 0644), 0);
+    EXPECT_THROW(ChecksumEngine::sha256Now({files[1], folder.file("röhre")}), NotRegularFileError);
+    EXPECT_THROW(ChecksumEngine::sha256Now({folder.url()}), NotRegularFileError);
+}
+
+TEST(DirectoryCompare, NamesSizesAndFolderFlagsDecide)
+{
+    TempFolder left, right;
+    left.write("a.txt", "0123456789"); // same size, other contents: equal
+    right.write("a.txt", "abcdefghij");
+    left.write("b.txt", "kurz");
+    right.write("b.txt", "etwas länger");
+    left.makeFolder("docs"); // folder against file
+    right.write("docs", "x");
+    left.write("sub/inhalt", "1"); // folders are equal whatever they hold
+    right.makeFolder("sub");
+    left.write(".versteckt", "1");
+    left.write("Readme", "1"); // case counts
+    right.write("README", "1");
+    right.write("nur-rechts", "");
+
+    DirectoryCompareEngine engine;
+    const DirectoryComparison result = engine.compare(left.url(), right.url()).result();
+    const auto marks = [](const TempFolder& folder, const QStringList& names) {
+        QSet<FileUrl> urls;
+        for (const QString& name : names)
+            urls.insert(folder.file(name.toUtf8()));
+        return urls;
+    };
+    EXPECT_EQ(result.leftMarks, marks(left, {".versteckt", "Readme", "b.txt", "docs"}));
+    EXPECT_EQ(result.rightMarks, marks(right, {"README", "b.txt", "docs", "nur-rechts"}));
+    EXPECT_EQ(result.identicalCount, 2);
+    EXPECT_THROW(engine.compare(left.url(), right.file("fehlt")).waitForFinished(), SystemError);
+}
