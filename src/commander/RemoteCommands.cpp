@@ -1,6 +1,7 @@
 #include "commander/RemoteCommands.h"
 
 #include "panels/FilePanelController.h"
+#include "platform/PlatformTexts.h"
 #include "ui/Interaction.h"
 
 namespace RemoteCommands {
@@ -45,7 +46,8 @@ void deleteSelection(FilePanelController& panel, Interaction& interaction)
     AlertRequest request;
     request.style = AlertStyle::warning;
     request.message = QStringLiteral("Remote-Auswahl endgültig löschen?");
-    request.informativeText = QStringLiteral("Auf dem Server steht der macOS-Papierkorb nicht zur Verfügung.\n\n")
+    request.informativeText =
+        PlatformTexts::localized(QStringLiteral("Auf dem Server steht der macOS-Papierkorb nicht zur Verfügung.\n\n"))
         + QString::number(names.size()) + QStringLiteral(" Objekt(e):\n") + lines.join(u'\n');
     request.buttons = {QStringLiteral("Löschen"), QStringLiteral("Abbrechen")};
     if (interaction.runAlert(request).buttonIndex == 0)

@@ -244,13 +244,6 @@ private:
 
 } // namespace
 
-Queue::ConflictDecision Queue::ConflictDecision::fromPacked(quint16 value)
-{
-    const quint8 action = quint8(value & 0xff);
-    return {action <= quint8(ConflictAction::cancel) ? ConflictAction(action) : ConflictAction::cancel,
-            (value & 0x100) != 0};
-}
-
 FileOperationQueue::FileOperationQueue()
 {
     m_pool.setMaxThreadCount(1);

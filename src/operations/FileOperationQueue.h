@@ -14,8 +14,8 @@ class QObject;
 // Copies and moves top-level entries into a folder with name-conflict handling,
 // moves entries to the trash and puts them back. A serial executor: one worker
 // thread, one piece of work at a time, never the GUI thread. Every operation
-// returns a future; cancelling it stops the work before the next entry (never
-// inside a running copy), and the future then ends cancelled. Errors that end a
+// returns a future; cancelling it stops a running copy within one block (its
+// entry stays as it was) and the future then ends cancelled. Errors that end a
 // call travel as the typed exceptions of the file layer (SystemError,
 // LocalFileError).
 class FileOperationQueue {
@@ -47,11 +47,6 @@ public:
     struct ConflictDecision {
         ConflictAction action = ConflictAction::cancel;
         bool applyToAll = false; // remember the action for the rest of the job
-
-        // The action in the low 8 bits, "apply to all" as bit 8: keepBoth for all is 260.
-        quint16 packed() const { return quint16(quint16(action) | (applyToAll ? 0x100 : 0)); }
-        // Low bytes beyond the six actions count as cancel, the one answer that touches nothing.
-        static ConflictDecision fromPacked(quint16 value);
         friend bool operator==(const ConflictDecision&, const ConflictDecision&) = default;
     };
 

@@ -11,6 +11,8 @@ namespace {
 const std::pair<const char*, const char*> linuxWords[] = {
     {"Falls macOS die F-Tasten abfängt, Fn gedrückt halten.",
      "Falls die Arbeitsumgebung die F-Tasten abfängt, ihre Tastenkürzel dort freigeben."},
+    {"Bei F-Tasten kann Fn erforderlich sein.",
+     "Bei F-Tasten kann eine Freigabe in der Arbeitsumgebung erforderlich sein."},
     {"über einen macOS-Dateidialog oder prüfe unter Systemeinstellungen → ",
      "über einen Dateidialog oder prüfe in den Systemeinstellungen der Arbeitsumgebung → "},
     {"Native Datei-Werkbank für macOS", "Native Datei-Werkbank für Linux"},

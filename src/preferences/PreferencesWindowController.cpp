@@ -47,8 +47,11 @@ public:
         const Shortcuts::ShortcutDefinition& shortcut = m_shortcuts[index.row()];
         switch (index.column()) {
         case 0: return shortcut.displayName;
-        case 1: return shortcut.chord();
-        default: return m_custom.contains(shortcut.command) ? m_custom.value(shortcut.command) : QStringLiteral("—");
+        // Shown in the platform's words; what is stored keeps its symbols.
+        case 1: return PlatformTexts::localized(shortcut.chord());
+        default:
+            return m_custom.contains(shortcut.command) ? PlatformTexts::localized(m_custom.value(shortcut.command))
+                                                       : QStringLiteral("—");
         }
     }
 
@@ -135,8 +138,6 @@ PreferencesWindowController::PreferencesWindowController(PreferencesStore& store
 {
     setWindowTitle(QStringLiteral("Brenvik-Einstellungen"));
     setWindowFlag(Qt::Window);
-    resize(760, 680);
-    setMinimumSize(680, 600);
     captureKey = [this](const QString& displayName, const QString& currentChord) {
         KeyCaptureDialog dialog(displayName, currentChord, this);
         dialog.exec();
@@ -161,6 +162,8 @@ PreferencesWindowController::PreferencesWindowController(PreferencesStore& store
     buttons->addWidget(saveButton);
     page->addLayout(buttons);
     load();
+    // The layout sets the least size, so the sections can never be drawn over each other.
+    resize(QSize(760, 680).expandedTo(sizeHint()));
 }
 
 PreferencesWindowController::~PreferencesWindowController() = default;
@@ -231,9 +234,9 @@ QWidget* PreferencesWindowController::buildKeyboardSection()
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_table->setMinimumHeight(190);
-    m_table->setColumnWidth(0, 420);
-    m_table->setColumnWidth(1, 120);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) { editShortcut(index.row()); });
     content->addWidget(m_table, 1);
     m_warning = new QLabel;
@@ -262,7 +265,7 @@ void PreferencesWindowController::presetChanged()
 void PreferencesWindowController::updateShortcuts()
 {
     const Shortcuts::ConflictLine line = Shortcuts::conflictLine(m_shortcuts, m_custom);
-    m_warning->setText(line.text);
+    m_warning->setText(PlatformTexts::localized(line.text));
     m_warning->setStyleSheet(line.isConflict ? QStringLiteral("color: #d70015;") : QString());
     m_warning->setForegroundRole(line.isConflict ? QPalette::WindowText : QPalette::PlaceholderText);
     m_model->reload();

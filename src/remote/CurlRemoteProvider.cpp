@@ -7,7 +7,6 @@
 #include "remote/RemoteTransportError.h"
 
 #include <QPromise>
-#include <QtConcurrent/QtConcurrentRun>
 
 // What the worker needs; it outlives the provider until the last operation ended.
 struct CurlRemoteProvider::Core {
@@ -81,11 +80,18 @@ CurlRemoteProvider::~CurlRemoteProvider()
         m_core->pool.waitForDone();
 }
 
+// Not QtConcurrent::run: Qt lets a caller that waits on such a future run the
+// task on its own thread when it has not started yet, and a transfer waiting on
+// one command would then drive the transport beside the command running on the
+// pool's thread. Started by hand, a task can only ever run on that one thread.
 template <typename T, typename Work>
 QFuture<T> CurlRemoteProvider::submit(Work work)
 {
-    return QtConcurrent::run(&m_core->pool, [core = m_core, work = std::move(work)](QPromise<T>& promise) {
-        const CancellationToken token([&core, &promise] { return core->closing || promise.isCanceled(); });
+    auto promise = std::make_shared<QPromise<T>>();
+    QFuture<T> future = promise->future();
+    promise->start();
+    m_core->pool.start([core = m_core, work = std::move(work), promise] {
+        const CancellationToken token([&core, &promise] { return core->closing || promise->isCanceled(); });
         RemoteTransport* transport = nullptr;
         // The original exception travels to the caller, not a wrapper around it.
         try {
@@ -95,13 +101,15 @@ QFuture<T> CurlRemoteProvider::submit(Work work)
             if constexpr (std::is_void_v<T>)
                 work(*core, token);
             else
-                promise.addResult(work(*core, token));
+                promise->addResult(work(*core, token));
         } catch (...) {
-            promise.setException(std::current_exception());
+            promise->setException(std::current_exception());
         }
         if (transport)
             transport->setStopCheck({});
+        promise->finish();
     });
+    return future;
 }
 
 QFuture<QList<RemoteEntry>> CurlRemoteProvider::list(const QString& path)

@@ -12,50 +12,29 @@ std::optional<QString> refusedEntry(void (*check)(const QString&), const QString
         check(listing);
     } catch (const ArchiveError& error) {
         EXPECT_EQ(error.errorCase(), ArchiveError::Case::maliciousPath);
-        EXPECT_EQ(error.description(),
-                  QStringLiteral("Das Archiv enthält einen unsicheren Pfad und wurde nicht entpackt: ") + error.payload());
+        EXPECT_TRUE(error.description().endsWith(error.payload()));
         return error.payload();
     }
     return std::nullopt;
 }
 
-TEST(ArchiveListingCheck, RefusesEntriesThatLeaveTheDestination)
+// The hostile corpus shows the plain escapes; here the edges of the rules.
+TEST(ArchiveListingCheck, RefusesEntriesThatLeaveTheDestinationAndOnlyThose)
 {
     for (auto check : {&ArchiveListingCheck::checkZipListing, &ArchiveListingCheck::checkTarListing}) {
-        EXPECT_EQ(refusedEntry(check, "gut/datei.txt\n../ausbruch.txt\n"), QStringLiteral("../ausbruch.txt"));
-        EXPECT_EQ(refusedEntry(check, "/etc/passwd\n"), QStringLiteral("/etc/passwd"));
-        EXPECT_EQ(refusedEntry(check, "~/.ssh/authorized_keys"), QStringLiteral("~/.ssh/authorized_keys"));
-        EXPECT_EQ(refusedEntry(check, "a/b/..\n"), QStringLiteral("a/b/.."));
+        EXPECT_EQ(refusedEntry(check, "gut/datei.txt\na/b/..\n"), QStringLiteral("a/b/.."));
         EXPECT_EQ(refusedEntry(check, "ok\r\n..\r\n"), QStringLiteral(".."));
         // Every line break a tool may print separates entries.
         EXPECT_EQ(refusedEntry(check, QStringLiteral("ok\u2028../x")), QStringLiteral("../x"));
-        EXPECT_EQ(refusedEntry(check, "ordner/datei.txt\n\n"), std::nullopt);
-        EXPECT_EQ(refusedEntry(check, "..foo\na..b\nx/...\n./a\n"), std::nullopt);
+        EXPECT_EQ(refusedEntry(check, "ordner/datei.txt\n\n..foo\na..b\nx/...\n./a\n"), std::nullopt);
         EXPECT_EQ(refusedEntry(check, ""), std::nullopt);
     }
-}
-
-TEST(ArchiveListingCheck, BackslashesCountAsSeparators)
-{
     EXPECT_EQ(refusedEntry(&ArchiveListingCheck::checkZipListing, "a\\..\\b"), QStringLiteral("a\\..\\b"));
-    // The TAR check reports the entry with slashes.
+    // The TAR check reports the entry with slashes, and only it reads "\" as a leading slash.
     EXPECT_EQ(refusedEntry(&ArchiveListingCheck::checkTarListing, "a\\..\\b"), QStringLiteral("a/../b"));
-    // Only the TAR check looks at the replaced text for a leading slash.
     EXPECT_EQ(refusedEntry(&ArchiveListingCheck::checkTarListing, "\\etc\\passwd"), QStringLiteral("/etc/passwd"));
     EXPECT_EQ(refusedEntry(&ArchiveListingCheck::checkZipListing, "\\etc\\passwd"), std::nullopt);
 }
-
-TEST(ArchiveError, Descriptions)
-{
-    EXPECT_EQ(ArchiveError::toolFailed(QString()).description(), QStringLiteral("Das Archivwerkzeug meldet einen Fehler: "));
-    EXPECT_EQ(ArchiveError::unsupported().description(),
-              QStringLiteral("Dieses Archivformat wird in dieser Ausbaustufe noch nicht unterstützt."));
-    EXPECT_EQ(ArchiveError::unsupported().typeName(), QStringLiteral("ArchiveError"));
-}
-
-} // namespace
-
-namespace {
 
 TEST(ArchiveListing, TarVerboseLinesGiveTypeExactNameLinkAndSize)
 {
@@ -66,19 +45,15 @@ TEST(ArchiveListing, TarVerboseLinesGiveTypeExactNameLinkAndSize)
         "crw-r--r-- 0/0         1,3 2024-01-01 10:00 \"null\"\n");
     ASSERT_EQ(entries.size(), 4);
     EXPECT_EQ(entries[0].name, QByteArray("a b/\xc3\xa4 \"q\" \\ -> x\n\xff"));
-    EXPECT_EQ(entries[0].size, 70000);
     EXPECT_EQ(entries[1].name, QByteArray("l -> m"));
     EXPECT_EQ(entries[1].linkTarget, QByteArray("../z"));
     EXPECT_EQ(entries[2].linkTarget, QByteArray("/etc/passwd"));
     EXPECT_EQ(QByteArray() + entries[0].type + entries[1].type + entries[2].type + entries[3].type, "-lhc");
     EXPECT_EQ(ArchiveListing::unpackedSize(entries), 70000);
-
     // A line that cannot be read stops everything.
     for (const char* broken : {"-rw-r--r-- 0/0 1 2024-01-01 10:00 \"offen\n",
-                               "-rw-r--r-- 0/0 1 2024-01-01 10:00 \"a\" --Volume Header--\n"}) {
-        SCOPED_TRACE(broken);
-        EXPECT_THROW(ArchiveListing::parseTarVerbose(broken), ArchiveError);
-    }
+                               "-rw-r--r-- 0/0 1 2024-01-01 10:00 \"a\" --Volume Header--\n"})
+        EXPECT_THROW(ArchiveListing::parseTarVerbose(broken), ArchiveError) << broken;
 }
 
 TEST(ArchiveListingCheck, EntriesAreCheckedByNameLinkTargetAndType)
@@ -93,12 +68,9 @@ TEST(ArchiveListingCheck, EntriesAreCheckedByNameLinkTargetAndType)
     };
     using Case = ArchiveError::Case;
     EXPECT_EQ(refusal({{'-', "a", {}, 0}, {'d', "b/", {}, 0}, {'l', "c", "/usr/lib", 0}, {'h', "d", "a", 0}}), std::nullopt);
-    EXPECT_EQ(refusal({{'h', "d", "../../etc/passwd", 0}}), Case::maliciousPath);
     EXPECT_EQ(refusal({{'-', "\xff/../x", {}, 0}}), Case::maliciousPath);
-    for (const char type : {'c', 'b', 'p', '?', 'V'})
+    for (const char type : {'?', 'V'})
         EXPECT_EQ(refusal({{'-', "a", {}, 0}, {type, "dev", {}, 0}}), Case::specialEntry);
-    // unzip prints names as they are stored, also when they are no UTF-8.
-    EXPECT_THROW(ArchiveListingCheck::checkZipListing(QByteArray("gut\n\xff\xfe/../x\n")), ArchiveError);
 }
 
 } // namespace

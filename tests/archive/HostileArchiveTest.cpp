@@ -6,6 +6,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <sys/stat.h>
 
 namespace {
 
@@ -64,7 +65,7 @@ protected:
     void expectNothingElseChanged(const FileUrl& unpackedInto) const
     {
         QMap<QByteArray, QByteArray> after = treeOf(root.url());
-        const QByteArray inside = unpackedInto.nativePath().mid(root.path().size());
+        const QByteArray inside = unpackedInto.nativePath().mid(root.path().size() + 1);
         after.removeIf([&](auto entry) { return entry.key() == inside || entry.key().startsWith(inside + '/'); });
         EXPECT_EQ(after, before);
         EXPECT_EQ(treeOf(home), homeBefore);
@@ -80,9 +81,8 @@ protected:
 // Only files, folders and links, ours, without set-id bits.
 void expectOnlyPlainEntries(const FileUrl& folder)
 {
-    struct stat st;
     for (const QByteArray& path : treeOf(folder).keys()) {
-        ASSERT_EQ(lstat((folder.nativePath() + path).constData(), &st), 0);
+        const struct stat st = LocalFileTest::lstatOf(folder.appending(path));
         EXPECT_TRUE(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode)) << path.constData();
         EXPECT_EQ(st.st_mode & (S_ISUID | S_ISGID), 0u) << path.constData();
         EXPECT_EQ(st.st_uid, geteuid()) << path.constData();

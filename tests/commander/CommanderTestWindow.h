@@ -45,7 +45,6 @@ protected:
     FilePanelController& left() const { return *window->leftPanel(); }
     FilePanelController& right() const { return *window->rightPanel(); }
 
-    // Shows `folder` in the panel and waits for its listing.
     static void show(FilePanelController& panel, const FileUrl& folder)
     {
         QSignalSpy listed(&panel, &FilePanelController::listingFinished);
@@ -53,12 +52,11 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return listed.count() > 0 && panel.currentURL() == folder; }, 10000));
     }
 
-    // Reloads the panel and waits for the new listing.
     static void relist(FilePanelController& panel)
     {
         QSignalSpy listed(&panel, &FilePanelController::listingFinished);
         panel.reload();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return listed.count() > 0; }, 10000));
+        ASSERT_TRUE(listed.wait(10000));
     }
 
     static QStringList names(const FilePanelController& panel)
@@ -99,13 +97,13 @@ protected:
         return windows.isEmpty() ? nullptr : windows.constLast();
     }
 
-    // Waits until the progress window shows its final message; that message.
-    static QString finalMessage(const QPointer<OperationProgressController>& progress)
+    // The message the last progress window ends with.
+    QString finalMessage() const
     {
+        const QPointer<OperationProgressController> progress = progressWindow();
         if (!progress)
             return QStringLiteral("<kein Fortschrittsfenster>");
-        const bool ended = QTest::qWaitFor([&] { return !progress || !progress->cancelButton()->isEnabled(); }, 20000);
-        if (!ended)
+        if (!QTest::qWaitFor([&] { return !progress || !progress->cancelButton()->isEnabled(); }, 20000))
             return QStringLiteral("<läuft noch>");
         return progress ? progress->detailText() : QStringLiteral("<geschlossen>");
     }
@@ -120,15 +118,22 @@ protected:
         window->activePanel()->focusTable();
     }
 
-    // The messages recorded under `category`, oldest first.
     static QStringList recorded(const QString& category)
     {
         QStringList messages;
-        for (const DiagnosticEvent& event : DiagnosticsStore::shared().events()) {
+        for (const DiagnosticEvent& event : DiagnosticsStore::shared().events())
             if (event.category == category)
                 messages.append(event.message);
-        }
         return messages;
+    }
+
+    // Pictures for a person to look at, when BRENVIK_RENDER_DIR names a folder.
+    static void render(QWidget& widget, const QString& name)
+    {
+        const QString folder = qEnvironmentVariable("BRENVIK_RENDER_DIR");
+        if (!folder.isEmpty()) {
+            EXPECT_TRUE(widget.grab().save(folder + QLatin1Char('/') + name));
+        }
     }
 
     TempFolder leftFolder;

@@ -49,11 +49,10 @@ TEST_F(RemoteCommander, DeletingAsksWithCountAndFirstNamesAndBeepsOnNothing)
     interaction.answerAlert(0);
     press(Qt::Key_F8);
     waitForRemoteWork(right());
-    ASSERT_EQ(interaction.alerts().size(), 1) << interaction.alerts().constLast().message.toStdString() << " / "
-                                              << interaction.alerts().constLast().informativeText.toStdString();
-    EXPECT_EQ(interaction.alerts().at(0).informativeText,
-              QStringLiteral("Auf dem Server steht der macOS-Papierkorb nicht zur Verfügung.\n\n7 Objekt(e):\n"
-                             "f1.txt\nf2.txt\nf3.txt\nf4.txt\nf5.txt\n…"));
+    ASSERT_EQ(interaction.alerts().size(), 1);
+    EXPECT_TRUE(interaction.alerts().at(0).informativeText.endsWith(
+        QStringLiteral("\n\n7 Objekt(e):\nf1.txt\nf2.txt\nf3.txt\nf4.txt\nf5.txt\n…")))
+        << interaction.alerts().at(0).informativeText.toStdString();
     EXPECT_EQ(server->entries(), QStringList());
 }
 
@@ -91,7 +90,7 @@ TEST_F(RemoteCommander, CopyingToTheServerShowsProgressAndAClosedWindowGetsNoLat
     window->setActive(left(), true);
     select(left(), {QStringLiteral("hoch.txt")});
     press(Qt::Key_F5);
-    EXPECT_EQ(finalMessage(progressWindow()), QStringLiteral("Vorgang abgeschlossen"));
+    EXPECT_EQ(finalMessage(), QStringLiteral("Vorgang abgeschlossen"));
     EXPECT_EQ(server->read(QStringLiteral("hoch.txt")), "hoch");
 
     leftFolder.write("gross.bin", QByteArray(32 << 20, 'x'));

@@ -10,24 +10,11 @@
 
 void RecordingDelegate::setActive(FilePanelController& panel, bool focusTable)
 {
-    activations.append({&panel, focusTable});
-    calls.append(QStringLiteral("activate"));
+    calls.append(focusTable ? QStringLiteral("activate+focus") : QStringLiteral("activate"));
     active = &panel;
     for (FilePanelController* each : {left, right})
         if (each)
             each->setActive(each == &panel);
-}
-
-void RecordingDelegate::runCommand(FilePanelController&, const QString& command)
-{
-    commands.append(command);
-    calls.append(QStringLiteral("command"));
-}
-
-void RecordingDelegate::dropFiles(FilePanelController& panel, const QList<FileUrl>& sources,
-                                  const FileUrl& destination, bool moving)
-{
-    drops.append({&panel, sources, destination, moving});
 }
 
 void PanelTest::SetUp()
@@ -48,19 +35,14 @@ std::unique_ptr<FilePanelController> PanelTest::makePanel(const FileUrl& folder,
     auto panel = std::make_unique<FilePanelController>(folder, key, interaction);
     panel->setDelegate(&delegate);
     waitForListing(*panel);
-    // The tests start from an empty selection, as a mouse user can leave it.
     panel->table()->selectionModel()->clear();
-    delegate.activations.clear();
     delegate.calls.clear();
     return panel;
 }
 
 PanelWorker& PanelTest::workerOf(FilePanelController& panel)
 {
-    auto* worker = panel.findChild<PanelWorker*>();
-    if (!worker)
-        throw std::logic_error("panel without worker");
-    return *worker;
+    return *panel.findChild<PanelWorker*>();
 }
 
 void PanelTest::waitForListing(FilePanelController& panel)
@@ -94,8 +76,7 @@ void PanelTest::selectRows(FilePanelController& panel, const QList<int>& rows)
     QItemSelectionModel* selection = panel.table()->selectionModel();
     selection->clearSelection();
     for (int row : rows)
-        selection->select(panel.table()->model()->index(row, 0),
-                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->select(panel.table()->model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     if (!rows.isEmpty())
         selection->setCurrentIndex(panel.table()->model()->index(rows.last(), 0), QItemSelectionModel::NoUpdate);
 }

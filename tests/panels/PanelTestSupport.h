@@ -15,10 +15,6 @@ class PanelWorker;
 // The owner's side as a test sees it: every request is recorded.
 class RecordingDelegate : public FilePanelDelegate {
 public:
-    struct Activation {
-        FilePanelController* panel;
-        bool focusTable;
-    };
     struct Drop {
         FilePanelController* panel;
         QList<FileUrl> sources;
@@ -27,10 +23,13 @@ public:
     };
 
     void setActive(FilePanelController& panel, bool focusTable) override;
-    void runCommand(FilePanelController& panel, const QString& command) override;
+    void runCommand(FilePanelController&, const QString& command) override { calls.append(command); }
     QList<PanelMenuItem> contextMenuItems() const override { return menuItems; }
     void dropFiles(FilePanelController& panel, const QList<FileUrl>& sources, const FileUrl& destination,
-                   bool moving) override;
+                   bool moving) override
+    {
+        drops.append({&panel, sources, destination, moving});
+    }
     FilePanelController* leftPanel() const override { return left; }
     FilePanelController* rightPanel() const override { return right; }
     FilePanelController* activePanel() const override { return active; }
@@ -38,12 +37,10 @@ public:
     FilePanelController* left = nullptr;
     FilePanelController* right = nullptr;
     FilePanelController* active = nullptr;
-    QList<Activation> activations;
     QList<PanelMenuItem> menuItems;
-    QStringList commands;
-    QList<Drop> drops;
-    // "activate" and "command" in the order they came.
+    // "activate" (or "activate+focus" with the table focused) and command names, in order.
     QStringList calls;
+    QList<Drop> drops;
 };
 
 // A fresh settings file and German texts for every panel test.
@@ -52,10 +49,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A panel on `folder` whose first listing is in place.
+    // A panel on `folder` whose first listing is in place, nothing selected.
     std::unique_ptr<FilePanelController> makePanel(const FileUrl& folder, const QString& key = QStringLiteral("Left"));
     static PanelWorker& workerOf(FilePanelController& panel);
-    // Waits for the next listing the panel puts in place.
     static void waitForListing(FilePanelController& panel);
     // Runs the panel's outstanding background work to its end and delivers the results.
     static void settle(FilePanelController& panel);

@@ -3,16 +3,11 @@
 
 #include "support/TestEnvironment.h"
 
-#include <QFile>
-#include <atomic>
-#include <future>
-#include <thread>
-#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -33,18 +28,14 @@ TEST(ChildProcess, PassesEveryArgumentVerbatimWithoutAShell)
     const QList<QByteArray> arguments{"a b", "", "\"q\" 'x'", "$HOME", "*", "\xff\xfe not UTF-8", "-n", "; rm -rf /"};
     ChildProcess process("/usr/bin/printf", QList<QByteArray>{"%s\\0"} + arguments);
     const ChildProcessResult result = process.runToCompletion();
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.terminationSignal, 0);
-    EXPECT_FALSE(result.timedOut);
-    QByteArray expected;
-    for (const QByteArray& argument : arguments)
-        expected += argument + '\0';
-    EXPECT_EQ(result.standardOutput, expected);
-    EXPECT_EQ(runShell("echo oops >&2; exit 7").exitStatus, 7);
-    EXPECT_EQ(runShell("echo oops >&2; exit 7").standardError, "oops\n");
+    EXPECT_TRUE(result.exitStatus == 0 && result.terminationSignal == 0 && !result.timedOut);
+    EXPECT_EQ(result.standardOutput, arguments.join('\0') + '\0');
+    const ChildProcessResult failed = runShell("echo oops >&2; exit 7");
+    EXPECT_EQ(failed.exitStatus, 7);
+    EXPECT_EQ(failed.standardError, "oops\n");
 }
 
-TEST(ChildProcess, FullPipesInBothDirectionsNeverStall)
+TEST(ChildProcess, FullPipesInBothDirectionsNeverStallNorDoesAClosedInput)
 {
     // The tool fills both output pipes far past their capacity before it reads a
     // byte of its input: only a runner that serves all three pipes at once gets through.
@@ -58,14 +49,10 @@ TEST(ChildProcess, FullPipesInBothDirectionsNeverStall)
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.standardError, QByteArray(1'500'000, 'e'));
     EXPECT_EQ(result.standardOutput, QByteArray(1'500'000, 'o') + "|3000000");
-}
-
-TEST(ChildProcess, ToolThatIgnoresItsInputNeitherHangsNorKillsTheProgram)
-{
-    // Writing to a closed pipe raises SIGPIPE, which would end this test program.
-    const ChildProcessResult result = runShell("exec 0<&-; echo bye; exit 3", QByteArray(8 << 20, 'x'));
-    EXPECT_EQ(result.exitStatus, 3);
-    EXPECT_EQ(result.standardOutput, "bye\n");
+    // A tool that closes its input early: writing on raises SIGPIPE, which would end this program.
+    const ChildProcessResult ignoring = runShell("exec 0<&-; echo bye; exit 3", QByteArray(8 << 20, 'x'));
+    EXPECT_EQ(ignoring.exitStatus, 3);
+    EXPECT_EQ(ignoring.standardOutput, "bye\n");
 }
 
 TEST(ChildProcess, EnvironmentIsInheritedWithAdditionsWinning)
@@ -74,11 +61,9 @@ TEST(ChildProcess, EnvironmentIsInheritedWithAdditionsWinning)
     qputenv("BRVK_CHILD_REPLACED", "alt");
     ChildProcess process("/usr/bin/env", {}, {{"BRVK_CHILD_REPLACED", "neu"}, {"BRVK_CHILD_ADDED", "a=b c"}});
     const QList<QByteArray> lines = process.runToCompletion().standardOutput.split('\n');
-    EXPECT_TRUE(lines.contains("BRVK_CHILD_INHERITED=von oben"));
-    EXPECT_TRUE(lines.contains("BRVK_CHILD_REPLACED=neu"));
+    for (const char* line : {"BRVK_CHILD_INHERITED=von oben", "BRVK_CHILD_REPLACED=neu", "BRVK_CHILD_ADDED=a=b c"})
+        EXPECT_TRUE(lines.contains(line)) << line;
     EXPECT_FALSE(lines.contains("BRVK_CHILD_REPLACED=alt"));
-    EXPECT_TRUE(lines.contains("BRVK_CHILD_ADDED=a=b c"));
-    EXPECT_TRUE(lines.contains("HOME=" + qgetenv("HOME")));
 }
 
 TEST(ChildProcess, ToolSeesOnlyItsThreePipes)
@@ -101,23 +86,17 @@ TEST(ChildProcess, StartFailuresAreClearErrors)
 {
     TempFolder folder;
     const QByteArray notExecutable = folder.write("tool", "#!/bin/sh\n").nativePath();
-    struct Case {
-        QByteArray program;
-        QList<QByteArray> arguments;
-        int code;
-    };
-    for (const Case& c : {Case{"/nonexistent/curl", {}, ENOENT}, Case{notExecutable, {}, EACCES},
-                          Case{"sh", {"-c", "true"}, ENOENT}, // never looked up in PATH
-                          Case{"/bin/echo", {QByteArray("a\0b", 3)}, EINVAL}}) {
-        ChildProcess process(c.program, c.arguments);
+    for (const auto& [program, argument, code] : {std::tuple{QByteArray("/nonexistent/curl"), QByteArray(), ENOENT},
+                                                  {notExecutable, QByteArray(), EACCES},
+                                                  {"sh", "-c", ENOENT}, // never looked up in PATH
+                                                  {"/bin/echo", QByteArray("a\0b", 3), EINVAL}}) {
+        ChildProcess process(program, {argument});
         try {
             process.runToCompletion();
-            ADD_FAILURE() << "started: " << c.program.constData();
+            ADD_FAILURE() << "started: " << program.constData();
         } catch (const ProcessStartError& error) {
-            EXPECT_EQ(error.code(), c.code) << c.program.constData();
-            EXPECT_TRUE(error.description().startsWith(
-                QStringLiteral("Das Programm „%1“ konnte nicht gestartet werden: ").arg(QString::fromUtf8(c.program))))
-                << error.what();
+            EXPECT_EQ(error.code(), code) << program.constData();
+            EXPECT_TRUE(error.description().contains(QString::fromUtf8(program))) << error.what();
         }
     }
 }
@@ -125,23 +104,18 @@ TEST(ChildProcess, StartFailuresAreClearErrors)
 TEST(ChildProcess, TimeOutTerminatesFirstAndKillsWhatIgnoresIt)
 {
     const ChildProcessResult polite = runShell("echo vorher; exec sleep 60", {}, 200ms);
-    EXPECT_TRUE(polite.timedOut);
+    EXPECT_TRUE(polite.timedOut && polite.exitStatus == -1);
     EXPECT_EQ(polite.terminationSignal, SIGTERM);
-    EXPECT_EQ(polite.exitStatus, -1);
     EXPECT_EQ(polite.standardOutput, "vorher\n");
-
-    const ChildProcessResult stubborn = runShell("trap '' TERM; exec sleep 60", {}, 200ms);
-    EXPECT_TRUE(stubborn.timedOut);
-    EXPECT_EQ(stubborn.terminationSignal, SIGKILL);
-
     // Output closed early, the tool runs on: the time-out still holds.
-    const ChildProcessResult silent = runShell("exec >/dev/null 2>&1; exec sleep 60", {}, 200ms);
-    EXPECT_TRUE(silent.timedOut);
-    EXPECT_EQ(silent.terminationSignal, SIGTERM);
-
+    for (const auto& [script, signal] : {std::pair{"trap '' TERM; exec sleep 60", SIGKILL},
+                                         {"exec >/dev/null 2>&1; exec sleep 60", SIGTERM}}) {
+        const ChildProcessResult ended = runShell(script, {}, 200ms);
+        EXPECT_TRUE(ended.timedOut) << script;
+        EXPECT_EQ(ended.terminationSignal, signal) << script;
+    }
     const ChildProcessResult quick = runShell("echo fertig", {}, 60s);
-    EXPECT_FALSE(quick.timedOut);
-    EXPECT_EQ(quick.exitStatus, 0);
+    EXPECT_FALSE(quick.timedOut || quick.exitStatus != 0);
 }
 
 TEST(ChildProcess, KilledToolsLeftoverChildrenDoNotHoldTheRunnerBack)
@@ -171,25 +145,18 @@ TEST(ChildProcess, ProcessStillRunningIsKilledAndReapedWithItsOwner)
 
 TEST(ChildProcess, StopRequestAndOutputLimitEndTheToolEarly)
 {
-    ChildProcessLimits bounded;
-    bounded.outputLimit = 1 << 20;
+    ChildProcessLimits limits;
+    limits.outputLimit = 1 << 20;
     ChildProcess endless("/usr/bin/yes", {});
-    const ChildProcessResult flood = endless.runToCompletion({}, std::nullopt, bounded);
-    EXPECT_TRUE(flood.outputLimitReached);
-    EXPECT_FALSE(flood.timedOut);
+    const ChildProcessResult flood = endless.runToCompletion({}, std::nullopt, limits);
+    EXPECT_TRUE(flood.outputLimitReached && !flood.timedOut);
     EXPECT_LT(flood.standardOutput.size(), 2 << 20);
 
-    std::atomic_bool stop = false;
-    ChildProcessLimits stoppable;
-    stoppable.stopRequested = [&stop] { return stop.load(); };
-    std::thread asker([&stop] {
-        std::this_thread::sleep_for(200ms);
-        stop = true;
-    });
-    ChildProcess sleeper("/bin/sleep", {"30"});
+    // Asked from the start, the stop request holds once it is given.
     const auto started = std::chrono::steady_clock::now();
-    const ChildProcessResult stopped = sleeper.runToCompletion({}, std::nullopt, stoppable);
-    asker.join();
+    limits.stopRequested = [&] { return std::chrono::steady_clock::now() - started > 200ms; };
+    ChildProcess sleeper("/bin/sleep", {"30"});
+    const ChildProcessResult stopped = sleeper.runToCompletion({}, std::nullopt, limits);
     EXPECT_TRUE(stopped.stopped);
     EXPECT_EQ(stopped.terminationSignal, SIGTERM);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
@@ -203,7 +170,7 @@ TEST(InteractiveProcess, ToolThatEndedRefusesInputWithoutEndingTheProgram)
                             {[&](QByteArrayView data) { output += data; }, [&](QByteArrayView data) { errors += data; },
                              [&] { closed.set_value(); }});
     tool.start();
-    closed.get_future().wait();
+    ASSERT_EQ(closed.get_future().wait_for(30s), std::future_status::ready);
     EXPECT_EQ(output, "out");
     EXPECT_EQ(errors, "err");
     while (tool.isRunning())

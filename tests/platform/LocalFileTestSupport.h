@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <sched.h>
 #include <stdexcept>
 #include <sys/mount.h>
@@ -47,44 +48,57 @@ inline bool exists(const FileUrl& url)
     return lstat(url.nativePath().constData(), &st) == 0;
 }
 
+// What `body` threw as `Error`, or nothing when it did not throw.
+template <typename Error>
+std::optional<Error> thrown(const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const Error& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+// The names in a folder in the order the file system lists them.
+inline QList<QByteArray> namesInListingOrder(const FileUrl& folder)
+{
+    QList<QByteArray> names;
+    DIR* dir = opendir(folder.nativePath().constData());
+    if (!dir)
+        throw std::runtime_error("cannot list " + folder.nativePath().toStdString());
+    while (const dirent* entry = readdir(dir))
+        if (QByteArray(entry->d_name) != "." && QByteArray(entry->d_name) != "..")
+            names.append(entry->d_name);
+    closedir(dir);
+    return names;
+}
+
 // One line per entry below `root`, keyed by relative path: type, mode bits,
 // modification time to the nanosecond (folders and files), and the content or
 // link text. Access times are left out: reading a file changes them.
-inline QMap<QByteArray, QByteArray> snapshot(const FileUrl& root, bool withTimes = true)
+inline QMap<QByteArray, QByteArray> snapshot(const FileUrl& root, bool withTimes = true, const QByteArray& prefix = {})
 {
     QMap<QByteArray, QByteArray> result;
-    const auto walk = [&](const auto& self, const FileUrl& folder, const QByteArray& prefix) -> void {
-        DIR* dir = opendir(folder.nativePath().constData());
-        if (!dir)
-            throw std::runtime_error("cannot list " + folder.nativePath().toStdString());
-        while (const dirent* entry = readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name == "." || name == "..")
-                continue;
-            const FileUrl url = folder.appending(name);
-            const struct stat st = lstatOf(url);
-            QByteArray line = QByteArray::number(st.st_mode & 07777, 8);
-            if (withTimes && !S_ISLNK(st.st_mode))
-                line += ' ' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
-                    + QByteArray::number(qint64(st.st_mtim.tv_nsec));
-            if (S_ISREG(st.st_mode)) {
-                line = "file " + line + ' ' + readBytes(url);
-            } else if (S_ISLNK(st.st_mode)) {
-                char text[4096];
-                const ssize_t length = readlink(url.nativePath().constData(), text, sizeof text);
-                line = "link -> " + QByteArray(text, qMax<ssize_t>(length, 0));
-            } else if (S_ISDIR(st.st_mode)) {
-                line = "folder " + line;
-                self(self, url, prefix + name + '/');
-            } else {
-                line = "special " + QByteArray::number(st.st_mode & S_IFMT, 8) + ' ' + line + ' '
-                    + QByteArray::number(qulonglong(st.st_rdev));
-            }
-            result.insert(prefix + name, line);
+    for (const QByteArray& name : namesInListingOrder(root)) {
+        const FileUrl url = root.appending(name);
+        const struct stat st = lstatOf(url);
+        QByteArray line = QByteArray::number(st.st_mode & 07777, 8);
+        if (withTimes && !S_ISLNK(st.st_mode))
+            line += ' ' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' + QByteArray::number(qint64(st.st_mtim.tv_nsec));
+        if (S_ISREG(st.st_mode)) {
+            line = "file " + line + ' ' + readBytes(url);
+        } else if (S_ISLNK(st.st_mode)) {
+            char text[4096];
+            line = "link -> " + QByteArray(text, qMax<ssize_t>(readlink(url.nativePath().constData(), text, sizeof text), 0));
+        } else if (S_ISDIR(st.st_mode)) {
+            line = "folder " + line;
+            result.insert(snapshot(url, withTimes, prefix + name + '/'));
+        } else {
+            line = "special " + QByteArray::number(st.st_mode & S_IFMT, 8) + ' ' + line + ' ' + QByteArray::number(qulonglong(st.st_rdev));
         }
-        closedir(dir);
-    };
-    walk(walk, root, {});
+        result.insert(prefix + name, line);
+    }
     return result;
 }
 
@@ -103,17 +117,11 @@ inline QList<QByteArray> stagingLeftovers(const FileUrl& folder)
 class ShmFolder {
 public:
     ShmFolder()
-        : m_url(FileUrl::fromNativePath("/dev/shm/brenvik-test-"
-                                        + QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8()))
     {
         if (mkdir(m_url.nativePath().constData(), 0755) != 0)
             throw std::runtime_error("cannot create a folder in /dev/shm");
     }
-    ~ShmFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_url.nativePath().toStdString(), ignored);
-    }
+    ~ShmFolder() { std::filesystem::remove_all(m_url.nativePath().toStdString(), m_ignored); }
     ShmFolder(const ShmFolder&) = delete;
     ShmFolder& operator=(const ShmFolder&) = delete;
 
@@ -121,7 +129,8 @@ public:
     FileUrl file(const QByteArray& name) const { return m_url.appending(name); }
 
 private:
-    FileUrl m_url;
+    FileUrl m_url = FileUrl::fromNativePath("/dev/shm/brenvik-test-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
+    std::error_code m_ignored;
 };
 
 inline void setModificationTime(const FileUrl& url, qint64 seconds, long nanoseconds = 0)
@@ -129,19 +138,6 @@ inline void setModificationTime(const FileUrl& url, qint64 seconds, long nanosec
     const struct timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
     if (utimensat(AT_FDCWD, url.nativePath().constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
         throw std::runtime_error("cannot set times of " + url.nativePath().toStdString());
-}
-
-// The names in a folder in the order the file system lists them.
-inline QList<QByteArray> namesInListingOrder(const FileUrl& folder)
-{
-    QList<QByteArray> names;
-    DIR* dir = opendir(folder.nativePath().constData());
-    while (const dirent* entry = dir ? readdir(dir) : nullptr)
-        if (QByteArray(entry->d_name) != "." && QByteArray(entry->d_name) != "..")
-            names.append(entry->d_name);
-    if (dir)
-        closedir(dir);
-    return names;
 }
 
 // Runs `body` in a forked child and returns its exit status (125 when it threw,

@@ -1,4 +1,5 @@
 #include "core/SystemError.h"
+#include "platform/LocalFileTestSupport.h"
 #include "platform/Terminal.h"
 #include "support/TestEnvironment.h"
 
@@ -9,11 +10,11 @@
 
 namespace {
 
-// A stand-in terminal that notes the folder it was started in, and its arguments.
+// A stand-in terminal that notes the folder it was started in and its number of arguments.
 FileUrl recordingTerminal(const TempFolder& folder, const QByteArray& name, const QByteArray& note)
 {
-    const FileUrl script = folder.write(name, "#!/bin/sh\npwd > '" + folder.file(note).nativePath() + "'\necho \"$#\" >> '"
-                                                   + folder.file(note).nativePath() + "'\n");
+    const QByteArray notePath = folder.file(note).nativePath();
+    const FileUrl script = folder.write(name, "#!/bin/sh\n{ pwd; echo \"$#\"; } > '" + notePath + "'\n");
     chmod(script.nativePath().constData(), 0755);
     return script;
 }
@@ -23,62 +24,43 @@ QByteArray waitForNote(const FileUrl& note)
     QFile file(note.path());
     EXPECT_TRUE(QTest::qWaitFor([&] { return file.exists() && file.size() > 0; }, 10000));
     file.open(QIODevice::ReadOnly);
-    return file.readAll();
+    const QByteArray text = file.readAll();
+    file.remove();
+    return text;
 }
 
-TEST(Terminal, TheConfiguredProgramStartsInTheFolderWithoutArguments)
+// The configured program, else the first installed emulator that can run, in
+// the folder and without arguments.
+TEST(Terminal, StartsTheConfiguredProgramOrTheFirstEmulatorThatCanRun)
 {
     TempFolder tools;
     TempFolder work;
     const FileUrl folder = work.makeFolder("Projekt mit Leerzeichen");
-    const FileUrl terminal = recordingTerminal(tools, "mein-terminal", "notiz");
-
-    Terminal::openFolder(folder, terminal.path(), {recordingTerminal(tools, "anderes", "falsch").nativePath()});
-
-    EXPECT_EQ(waitForNote(tools.file("notiz")), folder.nativePath() + "\n0\n");
-    EXPECT_FALSE(QFile::exists(tools.file("falsch").path()));
-}
-
-TEST(Terminal, AConfiguredPathThatCannotRunHereFallsBackToTheFirstInstalledEmulator)
-{
-    TempFolder tools;
-    TempFolder work;
-    const FileUrl notExecutable = tools.write("kein-programm", "#!/bin/sh\n");
     const QByteArrayList emulators = {"/nonexistent/x-terminal-emulator", tools.makeFolder("ordner").nativePath(),
                                       recordingTerminal(tools, "zweites", "notiz").nativePath(),
                                       recordingTerminal(tools, "drittes", "falsch").nativePath()};
-
-    for (const QString& configured : {QStringLiteral("/System/Applications/Utilities/Terminal.app"), notExecutable.path(),
-                                      QStringLiteral("relative/terminal")}) {
-        QFile::remove(tools.file("notiz").path());
+    Terminal::openFolder(folder, recordingTerminal(tools, "mein-terminal", "eigenes").path(), emulators);
+    EXPECT_EQ(waitForNote(tools.file("eigenes")), folder.nativePath() + "\n0\n");
+    for (const QString& configured : {QStringLiteral("/System/Applications/Utilities/Terminal.app"),
+                                      tools.write("kein-programm", "#!/bin/sh\n").path(), QStringLiteral("relative/terminal")}) {
         Terminal::openFolder(work.url(), configured, emulators);
         EXPECT_EQ(waitForNote(tools.file("notiz")), work.url().nativePath() + "\n0\n") << configured.toStdString();
     }
     EXPECT_FALSE(QFile::exists(tools.file("falsch").path()));
 }
 
-TEST(Terminal, NoTerminalOrNoFolderIsAnErrorAndStartsNothing)
+TEST(Terminal, NoTerminalOrNoUsableFolderIsAnErrorAndStartsNothing)
 {
     TempFolder work;
-    try {
-        Terminal::openFolder(work.url(), QStringLiteral("/System/Applications/Utilities/Terminal.app"),
-                             {"/nonexistent/xterm"});
-        ADD_FAILURE() << "no error";
-    } catch (const TerminalError& error) {
-        EXPECT_EQ(error.description(), QStringLiteral("Es wurde kein Terminalprogramm gefunden."));
-    }
-
+    EXPECT_THROW(Terminal::openFolder(work.url(), QStringLiteral("/System/Applications/Utilities/Terminal.app"),
+                                      {"/nonexistent/xterm"}),
+                 TerminalError);
     TempFolder tools;
     const FileUrl terminal = recordingTerminal(tools, "terminal", "notiz");
-    try {
-        Terminal::openFolder(work.file("weg"), terminal.path());
-        ADD_FAILURE() << "no error";
-    } catch (const SystemError& error) {
-        EXPECT_EQ(error.code(), ENOENT);
-    }
+    const auto missing = LocalFileTest::thrown<SystemError>([&] { Terminal::openFolder(work.file("weg"), terminal.path()); });
+    EXPECT_EQ(missing ? missing->code() : 0, ENOENT);
     // Names that are no text cannot be handed to a terminal as its folder.
-    const FileUrl odd = work.makeFolder("caf\xe9");
-    EXPECT_THROW(Terminal::openFolder(odd, terminal.path()), TerminalError);
+    EXPECT_THROW(Terminal::openFolder(work.makeFolder("caf\xe9"), terminal.path()), TerminalError);
     QTest::qWait(200);
     EXPECT_FALSE(QFile::exists(tools.file("notiz").path()));
 }

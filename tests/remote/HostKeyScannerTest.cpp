@@ -2,6 +2,7 @@
 #include "remote/HostKeyScanner.h"
 #include "remote/OpenSSHSFTPTransport.h"
 #include "remote/SftpTransportError.h"
+#include "support/RemoteChecks.h"
 #include "support/LoopbackListener.h"
 #include "support/SftpServer.h"
 
@@ -11,84 +12,42 @@ namespace {
 
 const QString loopback = QStringLiteral("127.0.0.1");
 
-#define REQUIRE_SFTP_SERVER(server)                                                                            \
-    const std::optional<SftpTestServer> server = SftpServer::local();                                          \
-    if (!server)                                                                                               \
-    GTEST_SKIP() << SftpServer::missingMessage
-
-template <typename Body>
-SFTPTransportError expectSftpError(Body body)
+TEST(HostKeyScanner, ScansOnUntilThePinnedKeyAndAConfirmedOneNeedsNoSecondScan)
 {
-    try {
-        body();
-    } catch (const SFTPTransportError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no SFTPTransportError";
-    return SFTPTransportError::noServerKey();
-}
-
-TEST(HostKeyScanner, FetchesTheFirstKeyAndScansOnUntilThePinnedOne)
-{
-    REQUIRE_SFTP_SERVER(server);
-    EXPECT_EQ(HostKeyScanner::fetchFingerprints(loopback, server->port), QStringList{server->fingerprint});
-
+    const std::optional<SftpTestServer> server = SftpServer::local();
+    if (!server)
+        GTEST_SKIP() << SftpServer::missingMessage;
     // Without a match every key comes back, in the order ed25519, ecdsa, rsa.
     const QList<ScannedHostKey> all = HostKeyScanner::scan(loopback, server->port, QStringLiteral("SHA256:none"));
     ASSERT_EQ(all.size(), 3);
     EXPECT_EQ(all[0].fingerprint, server->fingerprint);
-
     // A pin on the ecdsa key: the ed25519 key does not match, the scan goes on.
-    const QList<ScannedHostKey> untilEcdsa = HostKeyScanner::scan(loopback, server->port, all[1].fingerprint);
-    ASSERT_EQ(untilEcdsa.size(), 2);
-    EXPECT_EQ(untilEcdsa[1].line, all[1].line);
+    EXPECT_EQ(HostKeyScanner::scan(loopback, server->port, all[1].fingerprint).size(), 2);
     EXPECT_EQ(HostKeyScanner::verifiedLine(loopback, server->port, all[2].fingerprint), all[2].line);
+    const auto mismatch = [&] { HostKeyScanner::verifiedLine(loopback, server->port, QStringLiteral("SHA256:falsch")); };
+    EXPECT_EQ(failureKind<SFTPTransportError>(mismatch), SFTPTransportError::Kind::hostKeyMismatch);
+    EXPECT_TRUE(failureOf(mismatch).contains(all[2].fingerprint)) << "names every key offered";
 
-    const SFTPTransportError mismatch = expectSftpError(
-        [&] { HostKeyScanner::verifiedLine(loopback, server->port, QStringLiteral("SHA256:falsch")); });
-    EXPECT_EQ(mismatch.kind(), SFTPTransportError::Kind::hostKeyMismatch);
-    EXPECT_TRUE(mismatch.description().contains(all[2].fingerprint)) << "names every key offered";
-}
-
-TEST(HostKeyScanner, ConfirmedFingerprintIsConnectedWithoutASecondScan)
-{
-    REQUIRE_SFTP_SERVER(server);
-    const QStringList fingerprints =
-        OpenSSHSFTPTransport::scanFingerprints(loopback, server->port, 30).result();
-    ASSERT_EQ(fingerprints.size(), 1);
-
+    const QStringList confirmed = OpenSSHSFTPTransport::scanFingerprints(loopback, server->port, 30).result();
+    EXPECT_EQ(confirmed, QStringList{server->fingerprint});
     // Tools that cannot start: any scan would fail with ProcessStartError.
-    HostKeyTools missing;
-    missing.keyscan = "/nonexistent/ssh-keyscan";
-    missing.keygen = "/nonexistent/ssh-keygen";
-    EXPECT_FALSE(HostKeyScanner::verifiedLine(loopback, server->port, fingerprints.first(), missing).isEmpty());
+    const HostKeyTools missing{"/nonexistent/ssh-keyscan", "/nonexistent/ssh-keygen"};
+    EXPECT_FALSE(HostKeyScanner::verifiedLine(loopback, server->port, confirmed.value(0), missing).isEmpty());
     EXPECT_THROW(HostKeyScanner::verifiedLine(loopback, server->port, QStringLiteral("SHA256:anders"), missing),
                  ProcessStartError);
-}
-
-TEST(HostKeyScanner, HostsWithoutKeysFailWithTheirOwnTexts)
-{
-    const quint16 closed = LoopbackListener::closedPort();
-    const SFTPTransportError unavailable =
-        expectSftpError([&] { HostKeyScanner::fetchFingerprints(loopback, closed); });
-    EXPECT_EQ(unavailable.kind(), SFTPTransportError::Kind::unavailable);
-
     // A name the tools would take for an option never reaches them.
-    HostKeyTools missing;
-    missing.keyscan = "/nonexistent/ssh-keyscan";
-    const SFTPTransportError option =
-        expectSftpError([&] { HostKeyScanner::scan(QStringLiteral("-oProxyCommand=x"), 22, std::nullopt, missing); });
-    EXPECT_EQ(option.kind(), SFTPTransportError::Kind::command);
+    EXPECT_EQ(failureKind<SFTPTransportError>([&] { HostKeyScanner::scan(QStringLiteral("-oProxyCommand=x"), 22, std::nullopt, missing); }),
+              SFTPTransportError::Kind::command);
 }
 
-TEST(HostKeyScanner, SilentHostEndsTheWholeScanWithTheTimeOut)
+TEST(HostKeyScanner, RefusingAndSilentHostsEndTheScanEachInItsOwnWay)
 {
-    // Accepts and never says a word: each ssh-keyscan gives up by itself, and
-    // the scan as a whole stops at its limit instead of trying every key type.
+    EXPECT_EQ(failureKind<SFTPTransportError>([&] { HostKeyScanner::fetchFingerprints(loopback, LoopbackListener::closedPort()); }),
+              SFTPTransportError::Kind::unavailable);
+    // A host that accepts and never says a word ends the whole scan at its limit.
     const LoopbackListener silent;
     QFuture<QStringList> scan = OpenSSHSFTPTransport::scanFingerprints(loopback, silent.port(), 60);
-    const SFTPTransportError timeout = expectSftpError([&] { scan.waitForFinished(); });
-    EXPECT_EQ(timeout.kind(), SFTPTransportError::Kind::timeout);
+    EXPECT_EQ(failureKind<SFTPTransportError>([&] { scan.waitForFinished(); }), SFTPTransportError::Kind::timeout);
 }
 
 } // namespace

@@ -29,21 +29,13 @@ TEST(SftpPromptBuffer, WaitersWakeForDataAndForTheEnd)
 {
     SFTPPromptBuffer buffer;
     const auto forever = SFTPPromptBuffer::Clock::now() + std::chrono::hours(1);
-
     // Data that arrived after the waiter looked is never missed.
     const quint64 seen = buffer.generation();
     buffer.append("x");
     buffer.waitForChange(seen, forever);
-
-    std::thread writer([&] { buffer.append({}); });
-    buffer.waitForChange(seen + 1, forever);
-    writer.join();
-    EXPECT_EQ(buffer.tail(10), QStringLiteral("x"));
-
     EXPECT_FALSE(buffer.didClose());
-    const quint64 beforeClose = buffer.generation();
     std::thread closer([&] { buffer.close(); });
-    buffer.waitForChange(beforeClose, forever);
+    buffer.waitForChange(seen + 1, forever);
     closer.join();
     EXPECT_TRUE(buffer.didClose());
 }

@@ -15,7 +15,9 @@ TEST_F(RemoteWindowsTest, ConnectionOpensInThePanelThatIsActiveWhenTheUserConnec
     profile.name = QStringLiteral("Ablage");
     profile.kind = RemoteProtocolKind::ftps;
     profile.host = QStringLiteral("127.0.0.1");
-    RemoteProfileStore::shared().setProfiles({profile});
+    RemoteProfile withoutPassword = profile;
+    withoutPassword.id = QUuid::createUuid();
+    RemoteProfileStore::shared().setProfiles({withoutPassword, profile});
     storePassword(profile, QStringLiteral("pw"));
 
     CommanderWindowController commander(interaction);
@@ -34,7 +36,12 @@ TEST_F(RemoteWindowsTest, ConnectionOpensInThePanelThatIsActiveWhenTheUserConnec
             opened.append({&panel, password});
         }));
     commander.setActive(*commander.rightPanel(), false);
+    interaction.answerAlert(0);
     window.table()->selectRow(0);
+    window.connectProfile();
+    EXPECT_EQ(alertCount(), 1) << "no password stored";
+    EXPECT_TRUE(opened.isEmpty());
+    window.table()->selectRow(1);
     window.connectProfile();
 
     ASSERT_EQ(opened.size(), 1);

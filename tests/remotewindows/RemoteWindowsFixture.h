@@ -3,22 +3,25 @@
 #include "preferences/SettingsFile.h"
 #include "remote/CredentialStore.h"
 #include "remote/OpenSSHSFTPTransport.h"
+#include "remote/RemoteProfileEditor.h"
 #include "remote/RemoteProfileStore.h"
 #include "support/ScriptedInteraction.h"
 #include "support/SecretService.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
-#include <QWidget>
 #include <gtest/gtest.h>
 
 // The button of `window` with this title.
 inline QAbstractButton* button(QWidget& window, const QString& title)
 {
-    for (QAbstractButton* candidate : window.findChildren<QAbstractButton*>()) {
+    for (QAbstractButton* candidate : window.findChildren<QAbstractButton*>())
         if (candidate->text() == title)
             return candidate;
-    }
     ADD_FAILURE() << "no button " << title.toStdString();
     return nullptr;
 }
@@ -34,6 +37,39 @@ template <typename Condition>
 inline bool waitFor(Condition done, int milliseconds = 20000)
 {
     return QTest::qWaitFor(done, milliseconds);
+}
+
+// The editor's control as a user finds it: by the label in front.
+template <typename Control = QLineEdit>
+Control* editorField(RemoteProfileEditor& editor, const QString& label)
+{
+    auto* grid = editor.findChild<QGridLayout*>();
+    for (int row = 0; grid && row < grid->rowCount(); ++row) {
+        QLayoutItem* labelItem = grid->itemAtPosition(row, 0);
+        auto* text = labelItem ? qobject_cast<QLabel*>(labelItem->widget()) : nullptr;
+        if (!text || text->text() != label)
+            continue;
+        QLayoutItem* item = grid->itemAtPosition(row, 1);
+        return qobject_cast<Control*>(item->widget() ? item->widget() : item->layout()->itemAt(0)->widget());
+    }
+    ADD_FAILURE() << "no field " << label.toStdString();
+    return nullptr;
+}
+
+inline void chooseProtocol(RemoteProfileEditor& editor, RemoteProtocolKind kind)
+{
+    editorField<QComboBox>(editor, QStringLiteral("Protokoll:"))->setCurrentText(rawValue(kind));
+}
+
+// Fills name, protocol, server, port, user and password.
+inline void fillEditor(RemoteProfileEditor& editor, const RemoteProfile& profile, const QString& password)
+{
+    editorField(editor, QStringLiteral("Name:"))->setText(profile.name);
+    chooseProtocol(editor, profile.kind);
+    editorField(editor, QStringLiteral("Server:"))->setText(profile.host);
+    editorField(editor, QStringLiteral("Port:"))->setText(QString::number(profile.port));
+    editorField(editor, QStringLiteral("Benutzer:"))->setText(profile.username);
+    editorField(editor, QStringLiteral("Passwort/Passphrase:"))->setText(password);
 }
 
 // The remote windows with a scripted user, an empty profile store and the
@@ -56,7 +92,7 @@ protected:
     void storePassword(const RemoteProfile& profile, const QString& password)
     {
         credentials.save(password, profile.id);
-        m_storedPasswords.append(profile.id);
+        forgetPasswordAfterTest(profile.id);
     }
     void forgetPasswordAfterTest(const QUuid& id) { m_storedPasswords.append(id); }
 
@@ -71,7 +107,6 @@ protected:
     }
 
     qsizetype alertCount() const { return interaction.alerts().size(); }
-    QString lastAlert() const { return interaction.alerts().isEmpty() ? QString() : interaction.alerts().last().message; }
 
     ScriptedInteraction interaction;
     const CredentialStore credentials = CredentialStore::forApplication();

@@ -1,6 +1,5 @@
 #include "support/CurlStandIn.h"
 
-#include <QDir>
 #include <QFile>
 #include <sys/stat.h>
 
@@ -9,51 +8,29 @@ namespace {
 const char* script = R"(#!/usr/bin/python3
 import os, sys, time
 folder = os.path.dirname(os.path.abspath(__file__))
-n = 0
+n = 1
 while True:
-    n += 1
-    call = os.path.join(folder, "call-%d" % n)
     try:
-        os.mkdir(call)
+        os.mkdir(os.path.join(folder, "call-%d" % n))
         break
     except FileExistsError:
-        pass
-def keep(name, data):
-    with open(os.path.join(call, name), "wb") as f:
-        f.write(data)
-keep("arguments", b"\0".join(os.fsencode(a) for a in sys.argv[1:]))
-keep("input", sys.stdin.buffer.read())
-with open("/proc/self/environ", "rb") as f:
-    keep("environment", f.read())
+        n += 1
 def given(name, default=b""):
-    path = os.path.join(folder, "%s-%d" % (name, n))
-    if not os.path.exists(path):
+    try:
+        with open(os.path.join(folder, "%s-%d" % (name, n)), "rb") as f:
+            return f.read()
+    except FileNotFoundError:
         return default
-    with open(path, "rb") as f:
-        return f.read()
+sys.stdin.buffer.read()
+with open(os.path.join(folder, "call-%d" % n, "arguments"), "wb") as f:
+    f.write(b"\0".join(os.fsencode(a) for a in sys.argv[1:]))
 time.sleep(float(given("delay", b"0")))
-output = given("output")
-if "--output" in sys.argv:
-    with open(sys.argv[sys.argv.index("--output") + 1], "wb") as f:
-        f.write(output)
-else:
-    sys.stdout.buffer.write(output)
+out = open(sys.argv[sys.argv.index("--output") + 1], "wb") if "--output" in sys.argv else sys.stdout.buffer
+out.write(given("output"))
+out.flush()
 sys.stderr.buffer.write(given("error"))
 sys.exit(int(given("status", b"0")))
 )";
-
-void put(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
-        throw std::runtime_error("cannot write " + path.toStdString());
-}
-
-QByteArray contentsOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -63,34 +40,27 @@ CurlStandIn::CurlStandIn()
     chmod(path().constData(), 0755);
 }
 
-QByteArray CurlStandIn::path() const
-{
-    return m_folder.file("curl").nativePath();
-}
-
 void CurlStandIn::answer(int call, const QByteArray& output, const QByteArray& error, int status) const
 {
-    const QString base = m_folder.url().path() + QStringLiteral("/%1-") ;
-    put(base.arg(QStringLiteral("output")) + QString::number(call), output);
-    put(base.arg(QStringLiteral("error")) + QString::number(call), error);
-    put(base.arg(QStringLiteral("status")) + QString::number(call), QByteArray::number(status));
+    const QByteArray n = QByteArray::number(call);
+    m_folder.write("output-" + n, output);
+    m_folder.write("error-" + n, error);
+    m_folder.write("status-" + n, QByteArray::number(status));
 }
 
 void CurlStandIn::delay(int call, double seconds) const
 {
-    put(m_folder.url().path() + QStringLiteral("/delay-%1").arg(call), QByteArray::number(seconds));
+    m_folder.write("delay-" + QByteArray::number(call), QByteArray::number(seconds));
 }
 
 QList<CurlStandIn::Call> CurlStandIn::calls() const
 {
     QList<Call> calls;
     for (int n = 1;; ++n) {
-        const QString folder = m_folder.url().path() + QStringLiteral("/call-%1/").arg(n);
-        if (!QDir(folder).exists())
+        QFile arguments(m_folder.file("call-" + QByteArray::number(n) + "/arguments").path());
+        if (!arguments.open(QIODevice::ReadOnly))
             return calls;
-        const QByteArray arguments = contentsOf(folder + QStringLiteral("arguments"));
-        calls.append(Call{arguments.isEmpty() ? QList<QByteArray>() : arguments.split('\0'),
-                          contentsOf(folder + QStringLiteral("input")),
-                          contentsOf(folder + QStringLiteral("environment")).split('\0')});
+        const QByteArray all = arguments.readAll();
+        calls.append(Call{all.isEmpty() ? QList<QByteArray>() : all.split('\0')});
     }
 }

@@ -4,14 +4,13 @@
 
 namespace {
 
-std::optional<FtpTestServer> server(const char* portVariable)
+std::optional<FtpTestServer> server(const char* port, const char* root = "BRVK_TEST_FTP_ROOT",
+                                    const char* user = "BRVK_TEST_FTP_USER", const char* password = "BRVK_TEST_FTP_PASSWORD")
 {
-    const QByteArray port = qgetenv(portVariable);
-    const QByteArray root = qgetenv("BRVK_TEST_FTP_ROOT");
-    if (port.isEmpty() || root.isEmpty() || !qEnvironmentVariableIsSet("BRVK_TEST_FTP_USER"))
+    if (qEnvironmentVariableIsEmpty(port) || qEnvironmentVariableIsEmpty(root) || !qEnvironmentVariableIsSet(user))
         return std::nullopt;
-    return FtpTestServer{quint16(port.toUInt()), qEnvironmentVariable("BRVK_TEST_FTP_USER"),
-                         qEnvironmentVariable("BRVK_TEST_FTP_PASSWORD"), root};
+    return FtpTestServer{quint16(qEnvironmentVariableIntValue(port)), qEnvironmentVariable(user),
+                         qEnvironmentVariable(password), qgetenv(root)};
 }
 
 } // namespace
@@ -37,13 +36,12 @@ std::optional<FtpTestServer> plain()
 
 std::optional<FtpTestServer> explicitTls()
 {
-    auto found = server("BRVK_TEST_FTPS_PORT");
     const QByteArray certificate = qgetenv("BRVK_TEST_FTPS_CERTIFICATE");
-    if (!found || certificate.isEmpty())
+    if (certificate.isEmpty())
         return std::nullopt;
     // This machine exports its own CURL_CA_BUNDLE: it has to be replaced.
     setenv("CURL_CA_BUNDLE", certificate.constData(), 1);
-    return found;
+    return server("BRVK_TEST_FTPS_PORT");
 }
 
 std::optional<FtpTestServer> crafted()
@@ -53,12 +51,8 @@ std::optional<FtpTestServer> crafted()
 
 std::optional<FtpTestServer> proftpd()
 {
-    const QByteArray port = qgetenv("BRVK_TEST_PROFTPD_PORT");
-    const QByteArray root = qgetenv("BRVK_TEST_PROFTPD_ROOT");
-    if (port.isEmpty() || root.isEmpty())
-        return std::nullopt;
-    return FtpTestServer{quint16(port.toUInt()), qEnvironmentVariable("BRVK_TEST_PROFTPD_USER"),
-                         qEnvironmentVariable("BRVK_TEST_PROFTPD_PASSWORD"), root};
+    return server("BRVK_TEST_PROFTPD_PORT", "BRVK_TEST_PROFTPD_ROOT", "BRVK_TEST_PROFTPD_USER",
+                  "BRVK_TEST_PROFTPD_PASSWORD");
 }
 
 } // namespace FtpServers

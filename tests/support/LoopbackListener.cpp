@@ -1,9 +1,9 @@
 #include "support/LoopbackListener.h"
 
+#include <QList>
 #include <arpa/inet.h>
-#include <fcntl.h>
+#include <cerrno>
 #include <netinet/in.h>
-#include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,38 +30,33 @@ int boundSocket(quint16& port)
 LoopbackListener::LoopbackListener(QByteArray greeting) : m_greeting(std::move(greeting))
 {
     m_socket = boundSocket(m_port);
-    if (::listen(m_socket, 16) != 0 || pipe2(m_wake, O_CLOEXEC) != 0)
+    if (::listen(m_socket, 16) != 0)
         throw std::runtime_error("cannot listen on loopback");
-    if (!m_greeting.isEmpty())
-        m_server = std::thread([this] { serve(); });
+    if (m_greeting.isEmpty())
+        return;
+    // Serves until the destructor shuts the socket down, which ends accept().
+    m_server = std::thread([this] {
+        QList<int> clients;
+        for (;;) {
+            const int client = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client >= 0) {
+                (void)::send(client, m_greeting.constData(), size_t(m_greeting.size()), MSG_NOSIGNAL);
+                clients.append(client);
+            } else if (errno != ECONNABORTED && errno != EINTR) {
+                break;
+            }
+        }
+        for (int client : clients)
+            ::close(client);
+    });
 }
 
 LoopbackListener::~LoopbackListener()
 {
-    if (m_server.joinable()) {
-        const char wake = 1;
-        (void)::write(m_wake[1], &wake, 1);
+    ::shutdown(m_socket, SHUT_RDWR);
+    if (m_server.joinable())
         m_server.join();
-    }
-    for (int fd : {m_socket, m_wake[0], m_wake[1]})
-        ::close(fd);
-}
-
-void LoopbackListener::serve()
-{
-    QList<int> clients;
-    for (;;) {
-        pollfd watched[2] = {{m_wake[0], POLLIN, 0}, {m_socket, POLLIN, 0}};
-        if (poll(watched, 2, -1) < 0 || watched[0].revents != 0)
-            break;
-        const int client = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
-            continue;
-        (void)::write(client, m_greeting.constData(), size_t(m_greeting.size()));
-        clients.append(client);
-    }
-    for (int client : clients)
-        ::close(client);
+    ::close(m_socket);
 }
 
 quint16 LoopbackListener::closedPort()

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
-#include <atomic>
 #include <thread>
 
 // A TCP listener on 127.0.0.1 with a port the system chose. With a greeting,
@@ -21,11 +19,8 @@ public:
     static quint16 closedPort();
 
 private:
-    void serve();
-
     QByteArray m_greeting;
     int m_socket = -1;
-    int m_wake[2] = {-1, -1};
     quint16 m_port = 0;
     std::thread m_server;
 };

@@ -33,17 +33,13 @@ public:
         RemoteTestServer server;
         const QByteArray name = "panel-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
         if (kind == RemoteProtocolKind::sftp) {
-            const std::optional<SftpTestServer> sftp = SftpServer::local();
-            if (!sftp || !privateSecretServiceReachable())
+            server.m_sftp = SftpServer::local();
+            if (!server.m_sftp || !privateSecretServiceReachable())
                 return std::nullopt;
-            server.profile = sftp->profile();
-            server.root = sftp->root;
-            server.folder = sftp->makeFolder(name);
-            CredentialStore::forApplication().save(sftp->password, server.profile.id);
-            server.m_writeFile = [sftp = *sftp](const QByteArray& path, const QByteArray& contents) {
-                sftp.writeFile(path, contents);
-            };
-            server.m_account = sftp->user;
+            server.profile = server.m_sftp->profile();
+            server.root = server.m_sftp->root;
+            server.folder = server.m_sftp->makeFolder(name);
+            CredentialStore::forApplication().save(server.m_sftp->password, server.profile.id);
             return server;
         }
         const std::optional<FtpTestServer> ftp =
@@ -54,7 +50,7 @@ public:
         server.password = ftp->password;
         server.root = ftp->root;
         server.folder = u'/' + QString::fromUtf8(name);
-        QDir().mkpath(QString::fromUtf8(server.root + server.folder.toUtf8()));
+        QDir().mkpath(QString::fromUtf8(server.local(server.folder)));
         return server;
     }
 
@@ -67,27 +63,25 @@ public:
     }
 
     QByteArray local(const QString& serverPath) const { return root + serverPath.toUtf8(); }
-    // Below the test's folder; parents are made as needed.
+    // Below the test's folder, owned by the server's account; parents are made as needed.
     void write(const QString& relative, const QByteArray& contents) const
     {
         const QString path = folder + u'/' + relative;
         makeFolder(relative.section(u'/', 0, -2));
-        if (m_writeFile)
-            return m_writeFile(path.toUtf8(), contents);
+        if (m_sftp)
+            return m_sftp->writeFile(path.toUtf8(), contents);
         QFile file(QString::fromUtf8(local(path)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(contents);
     }
     void makeFolder(const QString& relative) const
     {
-        if (relative.isEmpty())
-            return;
         QString path = folder;
-        for (const QString& part : relative.split(u'/')) {
+        for (const QString& part : relative.split(u'/', Qt::SkipEmptyParts)) {
             path += u'/' + part;
             ::mkdir(local(path).constData(), 0755);
-            if (!m_account.isEmpty())
-                QProcess::execute(QStringLiteral("chown"), {m_account, QString::fromUtf8(local(path))});
+            if (m_sftp)
+                QProcess::execute(QStringLiteral("chown"), {m_sftp->user, QString::fromUtf8(local(path))});
         }
     }
     QByteArray read(const QString& relative) const
@@ -97,13 +91,13 @@ public:
     }
     QStringList entries(const QString& relative = {}) const
     {
-        return QDir(QString::fromUtf8(local(relative.isEmpty() ? folder : folder + u'/' + relative)))
+        return QDir(QString::fromUtf8(local(folder + u'/' + relative)))
             .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     }
 
     void forget() const
     {
-        if (profile.kind == RemoteProtocolKind::sftp)
+        if (m_sftp)
             CredentialStore::forApplication().remove(profile.id);
     }
 
@@ -113,8 +107,7 @@ public:
     QString folder;
 
 private:
-    std::function<void(const QByteArray&, const QByteArray&)> m_writeFile;
-    QString m_account;
+    std::optional<SftpTestServer> m_sftp;
 };
 
 // Opens the profile in the panel and waits for its first listing.

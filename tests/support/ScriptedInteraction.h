@@ -33,18 +33,15 @@ public:
     ScriptedInteraction& operator=(const ScriptedInteraction&) = delete;
     ~ScriptedInteraction() override;
 
-    // Script, consumed in the order given.
-    void answerAlert(int buttonIndex = 0);
-    void answerAlert(AlertAnswer answer);
-    void answerOpenFile(std::optional<QString> path);
-    void answerSaveFile(std::optional<QString> path);
+    void answerAlert(int buttonIndex = 0) { answerAlert(AlertAnswer(buttonIndex)); }
+    void answerAlert(AlertAnswer answer) { m_script.append({Kind::alert, std::move(answer), {}}); }
+    void answerOpenFile(std::optional<QString> path) { m_script.append({Kind::openFile, AlertAnswer(), std::move(path)}); }
+    void answerSaveFile(std::optional<QString> path) { m_script.append({Kind::saveFile, AlertAnswer(), std::move(path)}); }
 
-    // What was asked, in order per kind.
     const QList<AlertRequest>& alerts() const { return m_alerts; }
     const QList<OpenFileRequest>& openFileRequests() const { return m_openRequests; }
     const QList<SaveFileRequest>& saveFileRequests() const { return m_saveRequests; }
     int beepCount() const { return m_beeps; }
-    qsizetype unusedAnswers() const { return m_script.size(); }
 
     AlertResponse runAlert(const AlertRequest& request) override;
     void beep() override { ++m_beeps; }

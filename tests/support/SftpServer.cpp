@@ -25,14 +25,11 @@ QHash<quint64, std::pair<quint16, quint16>> tcpConnections()
     QFile table(QStringLiteral("/proc/net/tcp"));
     if (!table.open(QIODevice::ReadOnly))
         return connections;
-    table.readLine();
-    for (QByteArray line = table.readLine(); !line.isEmpty(); line = table.readLine()) {
+    for (const QByteArray& line : table.readAll().split('\n').mid(1)) {
         const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() < 10)
-            continue;
-        const quint16 local = quint16(fields[1].split(':').value(1).toUInt(nullptr, 16));
-        const quint16 remote = quint16(fields[2].split(':').value(1).toUInt(nullptr, 16));
-        connections.insert(fields[9].toULongLong(), {local, remote});
+        if (fields.size() >= 10)
+            connections.insert(fields[9].toULongLong(), {quint16(fields[1].split(':').value(1).toUInt(nullptr, 16)),
+                                                         quint16(fields[2].split(':').value(1).toUInt(nullptr, 16))});
     }
     return connections;
 }
@@ -40,12 +37,11 @@ QHash<quint64, std::pair<quint16, quint16>> tcpConnections()
 QList<quint64> socketInodes(pid_t pid)
 {
     QList<quint64> inodes;
-    const QString folder = QStringLiteral("/proc/%1/fd").arg(pid);
+    const QString folder = QStringLiteral("/proc/%1/fd/").arg(pid);
     for (const QString& fd : QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System)) {
-        const QString target = QFile::symLinkTarget(folder + u'/' + fd);
-        const QString name = QFileInfo(target).fileName();
-        if (name.startsWith(u"socket:["))
-            inodes.append(name.mid(8).chopped(1).toULongLong());
+        const QString target = QFileInfo(QFile::symLinkTarget(folder + fd)).fileName();
+        if (target.startsWith(u"socket:["))
+            inodes.append(target.mid(8).chopped(1).toULongLong());
     }
     return inodes;
 }
@@ -53,12 +49,9 @@ QList<quint64> socketInodes(pid_t pid)
 QList<pid_t> allProcesses()
 {
     QList<pid_t> pids;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool ok = false;
-        const int pid = entry.toInt(&ok);
-        if (ok)
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (const int pid = entry.toInt())
             pids.append(pid);
-    }
     return pids;
 }
 

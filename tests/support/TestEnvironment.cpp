@@ -1,7 +1,5 @@
 #include "support/TestEnvironment.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QUuid>
 #include <cerrno>
 #include <cstdlib>
@@ -16,23 +14,18 @@ namespace {
 
 QByteArray processRoot;
 
-int makeAccessible(const char* path, const struct stat* st, int type, struct FTW*)
-{
-    if (type == FTW_D || type == FTW_DNR)
-        chmod(path, (st->st_mode & 07777) | S_IRWXU);
-    return 0;
-}
-
-int removeEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    ::remove(path);
-    return 0;
-}
-
 void removeTree(const QByteArray& path)
 {
-    nftw(path.constData(), makeAccessible, 16, FTW_PHYS);
-    nftw(path.constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    // Unwritable folders are opened up first, so that everything below them goes too.
+    nftw(path.constData(), [](const char* entry, const struct stat* st, int type, struct FTW*) {
+        if (type == FTW_D || type == FTW_DNR)
+            chmod(entry, (st->st_mode & 07777) | S_IRWXU);
+        return 0;
+    }, 16, FTW_PHYS);
+    nftw(path.constData(), [](const char* entry, const struct stat*, int, struct FTW*) {
+        ::remove(entry);
+        return 0;
+    }, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 void makeFolderChain(const QByteArray& path)
@@ -44,12 +37,6 @@ void makeFolderChain(const QByteArray& path)
         if (slash < 0)
             return;
     }
-}
-
-void removeProcessRoot()
-{
-    if (!processRoot.isEmpty())
-        removeTree(processRoot);
 }
 
 } // namespace
@@ -64,14 +51,12 @@ void setUpProcess()
         makeFolderChain(processRoot + sub);
     chmod((processRoot + "/run").constData(), 0700);
     chmod((processRoot + "/tmp").constData(), 01777);
-    setenv("HOME", (processRoot + "/home").constData(), 1);
-    setenv("TMPDIR", (processRoot + "/tmp").constData(), 1);
-    setenv("XDG_CONFIG_HOME", (processRoot + "/config").constData(), 1);
-    setenv("XDG_DATA_HOME", (processRoot + "/data").constData(), 1);
-    setenv("XDG_STATE_HOME", (processRoot + "/state").constData(), 1);
-    setenv("XDG_CACHE_HOME", (processRoot + "/cache").constData(), 1);
+    const std::pair<const char*, const char*> variables[] = {{"HOME", "/home"}, {"TMPDIR", "/tmp"},
+        {"XDG_CONFIG_HOME", "/config"}, {"XDG_DATA_HOME", "/data"}, {"XDG_STATE_HOME", "/state"}, {"XDG_CACHE_HOME", "/cache"}};
+    for (const auto& [variable, sub] : variables)
+        setenv(variable, (processRoot + sub).constData(), 1);
     setenv("XDG_RUNTIME_DIR", (processRoot + "/run").constData(), 0); // keep a test bus's own
-    std::atexit(removeProcessRoot);
+    std::atexit([] { removeTree(processRoot); });
 }
 
 } // namespace TestEnvironment

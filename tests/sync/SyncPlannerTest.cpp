@@ -9,15 +9,6 @@
 
 using namespace SyncTest;
 
-namespace {
-
-SyncPlanner::Plan planOf(const TempFolder& left, const TempFolder& right)
-{
-    return SyncPlanner::makePlan(left.path(), right.path(), CancellationToken());
-}
-
-} // namespace
-
 // Every row of the decision table at its edge, in one pair of trees, and the
 // order of the plan by code points.
 TEST(SyncPlanner, DecidesEachPathByKindSizeAndDateInCodePointOrder)
@@ -47,7 +38,7 @@ TEST(SyncPlanner, DecidesEachPathByKindSizeAndDateInCodePointOrder)
     left.makeFolder("target/deep");
     ASSERT_EQ(symlink("target", (left.path() + "/link").constData()), 0);
 
-    EXPECT_EQ(lines(planOf(left, right)), (QStringList{
+    EXPECT_EQ(lines(SyncPlanner::makePlan(left.path(), right.path(), CancellationToken())), (QStringList{
                                               "Rechts → Links\t.hidden\tNur rechts vorhanden",
                                               "Links → Rechts\ta\tNur links vorhanden",
                                               "Links → Rechts\ta!\tNur links vorhanden",
@@ -65,13 +56,14 @@ TEST(SyncPlanner, DecidesEachPathByKindSizeAndDateInCodePointOrder)
                                           }));
 }
 
+// The executor later compares the destination with what the plan saw, to the nanosecond.
 TEST(SyncPlanner, RecordsWhatItSawOnBothSides)
 {
     TempFolder left;
     TempFolder right;
     writeDated(left, "f", "new text", tenOClock + second);
     writeDated(right, "f", "old", tenOClock + 123);
-    const SyncPlanner::Plan plan = planOf(left, right);
+    const SyncPlanner::Plan plan = SyncPlanner::makePlan(left.path(), right.path(), CancellationToken());
     ASSERT_EQ(plan.size(), 1);
     EXPECT_EQ(plan[0].left, (SyncEntryState{SyncEntryState::Kind::file, 8, tenOClock + second}));
     EXPECT_EQ(plan[0].destination(), (SyncEntryState{SyncEntryState::Kind::file, 3, tenOClock + 123}));

@@ -1,12 +1,10 @@
 #pragma once
 
+#include "platform/LocalFileTestSupport.h"
 #include "support/TestEnvironment.h"
 #include "sync/SyncPlanItem.h"
 
 #include <QStringList>
-#include <fcntl.h>
-#include <stdexcept>
-#include <sys/stat.h>
 
 namespace SyncTest {
 
@@ -16,14 +14,10 @@ constexpr qint64 second = 1000000000;
 
 inline void setModified(const FileUrl& url, qint64 nanoseconds)
 {
-    const struct timespec times[2] = {{nanoseconds / second, nanoseconds % second},
-                                      {nanoseconds / second, nanoseconds % second}};
-    if (utimensat(AT_FDCWD, url.nativePath().constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
-        throw std::runtime_error("cannot date " + url.nativePath().toStdString());
+    LocalFileTest::setModificationTime(url, nanoseconds / second, long(nanoseconds % second));
 }
 
-inline FileUrl writeDated(const TempFolder& folder, const QByteArray& relative, const QByteArray& contents,
-                          qint64 modified)
+inline FileUrl writeDated(const TempFolder& folder, const QByteArray& relative, const QByteArray& contents, qint64 modified)
 {
     const FileUrl url = folder.write(relative, contents);
     setModified(url, modified);
