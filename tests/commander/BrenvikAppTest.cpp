@@ -7,6 +7,7 @@
 #include "preferences/SettingsFile.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnvironment.h"
+#include "ui/OperationProgressController.h"
 
 #include <QApplication>
 #include <QFile>
