@@ -1,14 +1,12 @@
 #include "tools/SearchEngine.h"
 
 #include "core/SystemError.h"
+#include "platform/LocalFileTestSupport.h"
 #include "support/TestEnvironment.h"
 #include "tools/ContentMatcher.h"
 
 #include <QRandomGenerator>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 // Designated initializers name only the fields a case sets.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -68,8 +66,7 @@ TEST(SearchEngineTest, NameSizeAndDateCriteriaWalkTheTreeButNotHiddenEntriesOrLi
     elsewhere.write("groß.txt", QByteArray(2000, 'x'));
     elsewhere.makeFolder("Ordner");
     const FileUrl old = elsewhere.write("alt.txt", "1");
-    const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, old.nativePath().constData(), times, 0), 0);
+    LocalFileTest::setModificationTime(old, 1000000000);
     EXPECT_EQ(found(elsewhere, {.query = "*", .minimumSize = 0}),
               QStringList({"Ordner", "alt.txt", "bericht-draußen.txt", "groß.txt", "klein.txt"}));
     EXPECT_EQ(found(elsewhere, {.query = "*", .minimumSize = 1, .maximumSize = 5}), QStringList({"alt.txt", "klein.txt"}));
@@ -103,12 +100,8 @@ TEST(SearchEngineTest, AProtectedFileEndsAContentSearchButAProtectedSubfolderIsS
     ASSERT_EQ(chmod(root.makeFolder("zu").nativePath().constData(), 0), 0);
     // The error names what could not be read; a listing of one root cannot skip it.
     const auto refused = [](const FileUrl& url, const Options& options, const char* name) {
-        try {
-            SearchEngine::searchNow(url, options, 10);
-        } catch (const SystemError& error) {
-            return error.code() == EACCES && error.description().contains(QString::fromUtf8(name));
-        }
-        return false;
+        const auto error = LocalFileTest::thrown<SystemError>([&] { SearchEngine::searchNow(url, options, 10); });
+        return error && error->code() == EACCES && error->description().contains(QString::fromUtf8(name));
     };
     EXPECT_EQ(runUnprivileged([&] {
         return int(!refused(root.url(), {.content = "nadel"}, "geschützt.txt"))
