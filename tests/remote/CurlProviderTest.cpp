@@ -120,8 +120,7 @@ TEST(CurlSecrets, RunningCurlHasThePasswordOnlyOnItsStandardInput)
 {
     // Takes the connection and never greets: curl keeps waiting until it closes.
     std::optional<LoopbackListener> silent(std::in_place);
-    RemoteProfile profile;
-    profile.kind = RemoteProtocolKind::ftp;
+    RemoteProfile profile = ftpProfile();
     profile.host = QStringLiteral("127.0.0.1");
     profile.port = silent->port();
     profile.username = QStringLiteral("anna");
