@@ -81,7 +81,7 @@ TEST_F(CurlStandInTest, WaitingForAQueuedCommandNeverRunsItBesideTheRunningOne)
 {
     curl.delay(1, 1);
     const QFuture<void> first = provider.createDirectory(QStringLiteral("/a"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !curl.calls().isEmpty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !curl.calls().isEmpty(); }, 30000));
     provider.createDirectory(QStringLiteral("/b")).waitForFinished();
     EXPECT_TRUE(first.isFinished());
 }
@@ -103,11 +103,11 @@ TEST(CurlRemoteProvider, CancellingOrClosingEndsTheRunningCurlAtOnce)
     {
         CurlRemoteProvider provider(ftpProfile(), QStringLiteral("pw"), curl.path());
         cancelled = provider.list(QStringLiteral("/"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !curl.calls().isEmpty(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !curl.calls().isEmpty(); }, 30000));
         cancelled.cancel();
         running = provider.list(QStringLiteral("/"));
         queued = provider.list(QStringLiteral("/"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return curl.calls().size() == 2; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return curl.calls().size() == 2; }, 30000));
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5)) << "closing must not wait for curl";
     EXPECT_THROW(running.waitForFinished(), CancellationError);
@@ -131,7 +131,7 @@ TEST(CurlSecrets, RunningCurlHasThePasswordOnlyOnItsStandardInput)
         for (const pid_t child : SftpServer::childrenOf(getpid()))
             curl = procFile(child, "comm") == "curl\n" ? child : curl;
         return curl != 0 || listing.isFinished();
-    }));
+    }, 30000));
     ASSERT_NE(curl, 0) << "curl lief nicht";
     const QByteArray commandLine = procFile(curl, "cmdline");
     const QByteArray environment = procFile(curl, "environ");
