@@ -6,16 +6,7 @@
 # command's status.
 set -euo pipefail
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/brenvik-ftp.XXXXXX")
-server_pid=""
-cleanup() {
-  if [ -n "$server_pid" ]; then
-    kill "$server_pid" 2>/dev/null || true
-    wait "$server_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/server-wrapper.bash" ftp
 
 mkdir -p "$work/root"
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=127.0.0.1" \
@@ -38,19 +29,8 @@ print(json.dumps({"user": os.environ["BRVK_TEST_FTP_USER"], "password": os.envir
 /usr/bin/python3 "$(dirname "$0")/ftp-server.py" <"$work/config.json" >"$work/ready" 2>"$work/server.log" &
 server_pid=$!
 
-for _ in $(seq 200); do
-  grep -q '^READY' "$work/ready" 2>/dev/null && break
-  kill -0 "$server_pid" 2>/dev/null || break
-  sleep 0.05
-done
-if ! grep -q '^READY' "$work/ready" 2>/dev/null; then
-  echo "ftp-servers.sh: die FTP-Testserver starten nicht:" >&2
-  cat "$work/server.log" >&2
-  exit 1
-fi
+wait_for_server "ftp-servers.sh: die FTP-Testserver starten nicht:" grep -qs '^READY' "$work/ready"
 read -r _ ftp_port ftps_port crafted_port <"$work/ready"
 export BRVK_TEST_FTP_PORT="$ftp_port" BRVK_TEST_FTPS_PORT="$ftps_port" BRVK_TEST_FTP_CRAFTED_PORT="$crafted_port"
 
-status=0
-"$@" || status=$?
-exit "$status"
+"$@"

@@ -11,16 +11,7 @@ if [ ! -x /usr/sbin/proftpd ]; then
   exec "$@"
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/brenvik-proftpd.XXXXXX")
-server_pid=""
-cleanup() {
-  if [ -n "$server_pid" ]; then
-    kill "$server_pid" 2>/dev/null || true
-    wait "$server_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/server-wrapper.bash" proftpd
 
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 uid=$(id -u) gid=$(id -g)
@@ -65,19 +56,9 @@ CONF
 
 /usr/sbin/proftpd -n -q -c "$work/proftpd.conf" >"$work/server.log" 2>&1 &
 server_pid=$!
-for _ in $(seq 100); do
-  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-  kill -0 "$server_pid" 2>/dev/null || break
-  sleep 0.05
-done
-if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-  echo "proftpd.sh: ProFTPD startet nicht:" >&2
-  cat "$work/server.log" "$work/system.log" >&2 2>/dev/null || true
-  exit 1
-fi
+listening() { (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; }
+wait_for_server "proftpd.sh: ProFTPD startet nicht:" listening
 export BRVK_TEST_PROFTPD_PORT="$port" BRVK_TEST_PROFTPD_USER=brvk BRVK_TEST_PROFTPD_PASSWORD="$password"
 export BRVK_TEST_PROFTPD_ROOT="$work/root"
 
-status=0
-"$@" || status=$?
-exit "$status"
+"$@"

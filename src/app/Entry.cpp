@@ -2,6 +2,7 @@
 
 #include "app/RunMode.h"
 #include "app/WindowedMode.h"
+#include "platform/FileWriting.h"
 #include "remote/CredentialStore.h"
 #include "remote/RemoteProfile.h"
 #include "selftest/SelfTestRunner.h"
@@ -9,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QStringList>
-#include <cerrno>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -29,20 +29,6 @@ std::optional<QString> askpassProfile()
     if (!value)
         return std::nullopt;
     return QString::fromLocal8Bit(value);
-}
-
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
 }
 
 // sftp starts us as its askpass program: print the stored password of one

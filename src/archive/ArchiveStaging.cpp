@@ -5,7 +5,6 @@
 #include "platform/LocalFileOperations.h"
 #include "core/SystemError.h"
 
-#include <QRandomGenerator>
 #include <cerrno>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -18,8 +17,7 @@ constexpr int publishAttempts = 100;
 FileUrl makePrivateFolder(const FileUrl& folder)
 {
     for (;;) {
-        const FileUrl candidate =
-            folder.appending(".brvk-" + QByteArray::number(QRandomGenerator::system()->generate64(), 16));
+        const FileUrl candidate = folder.appending(FileSystemCore::temporaryName());
         if (::mkdir(candidate.nativePath().constData(), 0700) == 0)
             return candidate;
         if (errno != EEXIST)

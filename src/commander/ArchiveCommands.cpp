@@ -1,11 +1,11 @@
 #include "commander/ArchiveCommands.h"
 
 #include "commander/CommanderWindowController.h"
-#include "commander/FutureOutcome.h"
-#include "commander/OperationProgressController.h"
 #include "core/FileSystemCore.h"
+#include "core/FutureOutcome.h"
 #include "panels/FilePanelController.h"
 #include "ui/Interaction.h"
+#include "ui/OperationProgressController.h"
 
 #include <QPointer>
 #include <sys/stat.h>

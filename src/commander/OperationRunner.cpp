@@ -1,13 +1,13 @@
 #include "commander/OperationRunner.h"
 
-#include "commander/FutureOutcome.h"
-#include "commander/OperationAlerts.h"
-#include "commander/OperationProgressController.h"
 #include "commander/OtherPanel.h"
 #include "commander/RemoteCommands.h"
+#include "core/FutureOutcome.h"
 #include "diagnostics/DiagnosticsStore.h"
 #include "panels/FilePanelController.h"
 #include "ui/Interaction.h"
+#include "ui/OperationAlerts.h"
+#include "ui/OperationProgressController.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 #include "commander/SearchCommands.h"
 
 #include "commander/CommanderWindowController.h"
-#include "commander/FutureOutcome.h"
-#include "commander/OperationProgressController.h"
+#include "core/FutureOutcome.h"
 #include "panels/FilePanelController.h"
 #include "tools/ChecksumEngine.h"
 #include "tools/ChecksumWindowController.h"
 #include "tools/MultiRenameWindowController.h"
 #include "tools/SearchWindowController.h"
 #include "ui/Interaction.h"
+#include "ui/OperationProgressController.h"
 
 #include <QPointer>
 #include <sys/stat.h>

@@ -1,11 +1,11 @@
 #include "commander/SyncCommands.h"
 
 #include "commander/CommanderWindowController.h"
-#include "commander/FutureOutcome.h"
-#include "commander/OperationProgressController.h"
+#include "core/FutureOutcome.h"
 #include "panels/FilePanelController.h"
 #include "sync/SyncPreviewWindowController.h"
 #include "ui/Interaction.h"
+#include "ui/OperationProgressController.h"
 
 SyncCommands& SyncCommands::of(CommanderWindowController& window)
 {

@@ -1,13 +1,13 @@
 #include "commander/ViewerCommands.h"
 
 #include "commander/CommanderWindowController.h"
-#include "commander/FutureOutcome.h"
-#include "commander/OperationProgressController.h"
+#include "core/FutureOutcome.h"
 #include "panels/FilePanelController.h"
 #include "tools/FileInfoWindowController.h"
 #include "tools/InternalViewerController.h"
 #include "tools/TextCompareWindowController.h"
 #include "ui/Interaction.h"
+#include "ui/OperationProgressController.h"
 
 #include <QPointer>
 

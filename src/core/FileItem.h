@@ -30,8 +30,5 @@ struct FileItem {
     // "%03o" of the mode bits (755, 644, 4755), or "remote".
     QString permissions() const;
 
-    friend bool operator==(const FileItem& a, const FileItem& b);
-    friend bool operator!=(const FileItem& a, const FileItem& b) { return !(a == b); }
+    friend bool operator==(const FileItem&, const FileItem&) = default;
 };
-
-size_t qHash(const FileItem& item, size_t seed = 0);

@@ -6,6 +6,7 @@
 #include "core/SystemError.h"
 
 #include <QByteArray>
+#include <QUuid>
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
@@ -99,6 +100,11 @@ int threeWay(const T& a, const T& b)
 } // namespace
 
 namespace FileSystemCore {
+
+QString temporaryName()
+{
+    return QLatin1StringView(temporaryPrefix) + QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
 
 QList<FileItem> contents(const FileUrl& folder, bool showHidden, const CancellationToken& token)
 {

@@ -29,6 +29,13 @@ qint64 directorySize(const FileUrl& folder, const CancellationToken& token = {})
 // as the failure of its entry.
 FileUrl uniqueDestination(const FileUrl& source, const FileUrl& folder);
 
+// Every temporary entry the program makes among the user's own starts with this:
+// hidden, and recognisably ours should one ever be left behind.
+inline constexpr char temporaryPrefix[] = ".brvk-";
+
+// A temporary name (temporaryPrefix and a random UUID) that no other entry has by chance.
+QString temporaryName();
+
 // Whether the name matches one of the wildcard masks (see MaskList).
 bool matches(const QString& name, const QString& masks);
 

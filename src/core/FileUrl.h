@@ -45,8 +45,7 @@ public:
     // True when this entry is `ancestor` itself or lies below it (compared by path bytes).
     bool isInside(const FileUrl& ancestor) const;
 
-    friend bool operator==(const FileUrl& a, const FileUrl& b) { return a.m_bytes == b.m_bytes; }
-    friend bool operator!=(const FileUrl& a, const FileUrl& b) { return !(a == b); }
+    friend bool operator==(const FileUrl&, const FileUrl&) = default;
     friend size_t qHash(const FileUrl& url, size_t seed = 0) { return qHash(url.m_bytes, seed); }
 
 private:

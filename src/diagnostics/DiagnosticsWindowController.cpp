@@ -1,6 +1,8 @@
 #include "diagnostics/DiagnosticsWindowController.h"
 
+#include "core/SystemError.h"
 #include "diagnostics/DiagnosticsStore.h"
+#include "platform/FileWriting.h"
 #include "ui/Interaction.h"
 
 #include <QFileInfo>
@@ -9,7 +11,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -40,19 +41,6 @@ QLabel* makePrivacyNote()
     // Qt's stand-in for a secondary label colour: the dimmed text of the palette.
     note->setForegroundRole(QPalette::PlaceholderText);
     return note;
-}
-
-// A short write is not yet a failure: only the next attempt brings the system's
-// reason (a full disk, a size limit) into the file's error text.
-bool writeAll(QSaveFile& file, const QByteArray& bytes)
-{
-    for (qint64 written = 0; written < bytes.size();) {
-        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return true;
 }
 
 } // namespace
@@ -112,13 +100,11 @@ void DiagnosticsWindowController::exportReport()
     if (!destination || destination->isEmpty())
         return;
 
-    // Written beside the destination and renamed over it: an existing file is
-    // either replaced whole or left exactly as it was.
-    QSaveFile file(*destination);
-    const QByteArray bytes = DiagnosticsStore::shared().report().toUtf8();
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && writeAll(file, bytes) && file.commit())
-        return;
-    m_interaction.showError(
-        QStringLiteral("Die Datei „%1“ konnte nicht gesichert werden.").arg(QFileInfo(*destination).fileName()),
-        file.errorString());
+    try {
+        writeFileAtomically(*destination, DiagnosticsStore::shared().report().toUtf8());
+    } catch (const SystemError& error) {
+        m_interaction.showError(
+            QStringLiteral("Die Datei „%1“ konnte nicht gesichert werden.").arg(QFileInfo(*destination).fileName()),
+            SystemError::messageFor(error.code()));
+    }
 }

@@ -3,7 +3,8 @@
 
 #include "panels/FilePanelController.h"
 
-#include "commander/FutureOutcome.h"
+#include "core/ByteCount.h"
+#include "core/FutureOutcome.h"
 #include "panels/FilePanelState.h"
 #include "panels/FileTableModel.h"
 #include "panels/FileTableView.h"
@@ -222,7 +223,7 @@ void FilePanelController::updateRemoteStatus()
     const PanelItems::Selection selection = d->model->items().selection(selectedRows());
     setStatusText(QStringLiteral("%1 gewählt · %2     %3 Remote-Objekte     %4")
                       .arg(selection.urls.size())
-                      .arg(d->model->formatter().byteCount(selection.bytes))
+                      .arg(ByteCount::text(selection.bytes))
                       .arg(items().size())
                       .arg(rawValue(session.profile.kind)));
 }

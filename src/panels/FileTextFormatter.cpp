@@ -9,11 +9,6 @@ FileTextFormatter::FileTextFormatter(const QLocale& locale)
 {
 }
 
-QString FileTextFormatter::byteCount(qint64 bytes)
-{
-    return ByteCount::text(bytes);
-}
-
 QString FileTextFormatter::date(const std::optional<FileTime>& time) const
 {
     if (!time)

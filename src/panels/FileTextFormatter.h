@@ -12,10 +12,7 @@ class FileTextFormatter {
 public:
     explicit FileTextFormatter(const QLocale& locale = QLocale());
 
-    // Decimal units in the locale's number format ("1,2 MB").
     // Numeric date and short time; "—" without a date.
-    // The program's one byte formatter (ByteCount), for code that holds a formatter.
-    static QString byteCount(qint64 bytes);
     QString date(const std::optional<FileTime>& time) const;
 
     static QString nameCell(const FileItem& item, bool marked);

@@ -1,11 +1,11 @@
 #include "panels/RemoteJob.h"
 
-#include "commander/FutureOutcome.h"
-#include "commander/OperationAlerts.h"
-#include "commander/OperationProgressController.h"
-#include "commander/ProgressFigures.h"
 #include "core/ByteCount.h"
+#include "core/FutureOutcome.h"
 #include "ui/Interaction.h"
+#include "ui/OperationAlerts.h"
+#include "ui/OperationProgressController.h"
+#include "ui/ProgressFigures.h"
 
 #include <QCoreApplication>
 #include <QPromise>

@@ -49,11 +49,6 @@ QString freeName(const QString& name, const QSet<QString>& taken)
     }
 }
 
-QString temporaryName()
-{
-    return QStringLiteral(".brvk-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-}
-
 QString dragType()
 {
     return QString::fromLatin1(CredentialStore::applicationIdentifier) + QStringLiteral(".remote-items");

@@ -26,9 +26,6 @@ std::optional<QString> typedPath(const QString& text);
 // "Bericht 2.pdf", "Bericht 3.pdf", … (the local free-name rule).
 QString freeName(const QString& name, const QSet<QString>& taken);
 
-// A name under which an entry is put together before it takes its real name.
-QString temporaryName();
-
 // The private drag type: the application identifier and ".remote-items".
 QString dragType();
 // Per entry the profile id, a line feed, the remote path; entries one after

@@ -174,7 +174,7 @@ private:
     // Sent under a temporary name; nothing when nothing could be sent (a link).
     std::optional<QString> send(const FileUrl& source, RemoteTransferLog& log)
     {
-        const QString staged = RemoteTree::childPath(m_folder, RemoteLocation::temporaryName());
+        const QString staged = RemoteTree::childPath(m_folder, FileSystemCore::temporaryName());
         auto sentLog = std::make_shared<RemoteTransferLog>();
         try {
             m_leftOut.transfer(m_target.uploadTree(source, staged, sentLog), m_callbacks.token);
@@ -221,7 +221,7 @@ private:
         const std::optional<QString> staged = send(source, log);
         if (!staged)
             return std::nullopt;
-        const QString aside = RemoteTree::childPath(m_folder, RemoteLocation::temporaryName());
+        const QString aside = RemoteTree::childPath(m_folder, FileSystemCore::temporaryName());
         try {
             await(m_target.rename(target, aside));
         } catch (...) {

@@ -3,11 +3,11 @@
 #include "core/SystemError.h"
 #include "platform/ExtendedAttributes.h"
 #include "platform/FileRemover.h"
+#include "platform/FileWriting.h"
 #include "platform/FolderEntries.h"
 #include "platform/LocalFileError.h"
 #include "platform/UniqueFd.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -43,22 +43,6 @@ bool isAttributeRefusal(int code)
 bool concernsTarget(int code)
 {
     return code == ENOSPC || code == EDQUOT || code == EFBIG || code == EROFS;
-}
-
-// The process's file mode creation mask, read without changing it; -1 when unknown.
-int creationMask()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("Umask:")) {
-            bool ok = false;
-            const int mask = line.mid(6).trimmed().toInt(&ok, 8);
-            return ok ? mask : -1;
-        }
-    }
-    return -1;
 }
 
 } // namespace
@@ -162,6 +146,21 @@ void FileCopier::copyFile(int sourceDir, const char* name, const struct stat& st
     const UniqueFd in(openat(sourceDir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!in.isValid())
         failSource(errno);
+    writeFile(in.get(), st, targetDir, targetName);
+}
+
+void FileCopier::copyOpenFile(int in, const struct stat& st, int targetDir, const char* targetName,
+                              const QByteArray& shownSource, const QByteArray& shownTarget)
+{
+    m_purpose = Purpose::copy;
+    m_sourceRoot = shownSource;
+    m_shownRoot = shownTarget;
+    m_relative.clear();
+    writeFile(in, st, targetDir, targetName);
+}
+
+void FileCopier::writeFile(int in, const struct stat& st, int targetDir, const char* targetName)
+{
     // Created with its final mode where the creation mask leaves it whole, which saves a chmod per file.
     const mode_t mode = permittedMode(st, st.st_uid == m_uid && st.st_gid == m_gid);
     const bool modeIsFinal = m_creationMask >= 0 && (mode & (mode_t(m_creationMask) | 07000)) == 0;
@@ -170,8 +169,8 @@ void FileCopier::copyFile(int sourceDir, const char* name, const struct stat& st
     if (!out.isValid())
         failTarget(errno);
     created();
-    copyData(in.get(), out.get(), st);
-    copyAttributes(in.get(), out.get(), st, modeIsFinal);
+    copyData(in, out.get(), st);
+    copyAttributes(in, out.get(), st, modeIsFinal);
     if (::close(out.release()) != 0)
         failTarget(errno);
 }
@@ -272,14 +271,8 @@ void FileCopier::copyStream(int in, int out)
             continue;
         if (got < 0)
             failSource(errno);
-        for (ssize_t written = 0; written < got;) {
-            const ssize_t n = ::write(out, m_buffer.data() + written, std::size_t(got - written));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                failTarget(errno);
-            written += n;
-        }
+        if (!writeAll(out, QByteArrayView(m_buffer.data(), got)))
+            failTarget(errno);
     }
 }
 

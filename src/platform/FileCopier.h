@@ -46,6 +46,14 @@ public:
     // read-only folders.
     void copy(const FileUrl& source, const FileUrl& target, Purpose purpose, const FileUrl& shownTarget = {});
 
+    // Copies the regular file open at `in`, whose status `st` was taken when it
+    // was opened, to the new name `targetName` in the open folder `targetDir`,
+    // as copy() copies a file: for callers that walk their folders themselves
+    // and check the source afterwards. Errors name `shownSource` or
+    // `shownTarget`; a file it created stays for the caller to remove.
+    void copyOpenFile(int in, const struct stat& st, int targetDir, const char* targetName,
+                      const QByteArray& shownSource, const QByteArray& shownTarget);
+
     // The entry copied last was renamed from its target to `location`: later
     // hard links to its files are made there.
     void copyMovedTo(const FileUrl& location);
@@ -66,6 +74,7 @@ private:
 
     void copyEntry(int sourceDir, const char* name, const struct stat& st, int targetDir, const char* targetName);
     void copyFile(int sourceDir, const char* name, const struct stat& st, int targetDir, const char* targetName);
+    void writeFile(int in, const struct stat& st, int targetDir, const char* targetName);
     void copyFolder(int sourceDir, const char* name, const struct stat& st, int targetDir, const char* targetName);
     void copyChildren();
     void copyLink(int sourceDir, const char* name, const struct stat& st, int targetDir, const char* targetName);

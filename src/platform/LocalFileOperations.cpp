@@ -1,5 +1,6 @@
 #include "platform/LocalFileOperations.h"
 
+#include "core/FileSystemCore.h"
 #include "core/SystemError.h"
 #include "platform/FileCopier.h"
 #include "platform/FileRemover.h"
@@ -8,7 +9,6 @@
 #include "platform/RealPath.h"
 #include "platform/UniqueFd.h"
 
-#include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -66,7 +66,7 @@ bool isSameObject(const FileUrl& source, const struct stat& sourceStat, const st
 
 FileUrl stagingUrl(const FileUrl& folder)
 {
-    return folder.appending(".brvk-" + QByteArray::number(QRandomGenerator::system()->generate64(), 16));
+    return folder.appending(FileSystemCore::temporaryName());
 }
 
 bool isUnsupportedRenameFlag(int code)

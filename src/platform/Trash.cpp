@@ -2,6 +2,7 @@
 
 #include "core/NumberedName.h"
 #include "core/SystemError.h"
+#include "platform/FileWriting.h"
 #include "platform/LocalFileError.h"
 #include "platform/LocalFileOperations.h"
 #include "platform/RealPath.h"
@@ -138,18 +139,6 @@ QByteArray trashInfo(const TrashFolder& trash, const FileUrl& url)
     return "[Trash Info]\nPath=" + location.toPercentEncoding("/") + "\nDeletionDate=" + date + '\n';
 }
 
-void writeAll(int fd, const QByteArray& bytes, const QByteArray& path)
-{
-    for (qsizetype written = 0; written < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw SystemError(errno, path);
-        written += n;
-    }
-}
-
 // Claims a name in the trash by creating its info file (the name is free only
 // when neither the info file nor the entry exists) and returns the name.
 QByteArray claimName(int infoFd, int filesFd, const TrashFolder& trash, const FileUrl& url)
@@ -171,8 +160,7 @@ QByteArray claimName(int infoFd, int filesFd, const TrashFolder& trash, const Fi
             continue;
         }
         try {
-            writeAll(fd.get(), info, infoPath);
-            if (::close(fd.release()) != 0)
+            if (!writeAll(fd.get(), info) || ::close(fd.release()) != 0)
                 throw SystemError(errno, infoPath);
         } catch (...) {
             unlinkat(infoFd, infoName.constData(), 0);

@@ -2,11 +2,11 @@
 
 #include "core/BrenvikError.h"
 #include "core/CancellationToken.h"
+#include "core/FileSystemCore.h"
 #include "remote/RemoteDiagnostics.h"
 #include "remote/RemoteTransportError.h"
 
 #include <QPromise>
-#include <QUuid>
 
 // What the worker needs; it outlives the provider until the last operation ended.
 struct CurlRemoteProvider::Core {
@@ -36,8 +36,7 @@ namespace {
 void uploadThroughTemporary(RemoteTransport& transport, const FileUrl& localFile, const QString& remotePath)
 {
     const qsizetype slash = remotePath.lastIndexOf(u'/');
-    const QString temporary = remotePath.left(slash + 1) + QStringLiteral(".brvk-")
-                              + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString temporary = remotePath.left(slash + 1) + FileSystemCore::temporaryName();
     try {
         transport.upload(localFile, temporary);
         transport.replace(temporary, remotePath);

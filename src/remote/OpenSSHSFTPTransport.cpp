@@ -1,7 +1,9 @@
 #include "remote/OpenSSHSFTPTransport.h"
 
 #include "core/SystemError.h"
+#include "platform/FileWriting.h"
 #include "platform/TemporaryDirectory.h"
+#include "platform/UniqueFd.h"
 #include "remote/FtpListing.h"
 #include "remote/PartialDownload.h"
 #include "remote/RemoteDiagnostics.h"
@@ -44,24 +46,10 @@ QByteArray writeKnownHostsFile(const QString& line)
 {
     const QByteArray path = temporaryDirectory() + "/Brenvik-known-host-"
                             + canonicalUuidText(QUuid::createUuid()).toUtf8();
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
+    UniqueFd fd(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd.isValid())
         throw SystemError(errno, path);
-    const QByteArray contents = line.toUtf8() + '\n';
-    qsizetype written = 0;
-    while (written < contents.size()) {
-        const ssize_t count = ::write(fd, contents.constData() + written, size_t(contents.size() - written));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            const int error = count < 0 ? errno : EIO;
-            ::close(fd);
-            ::unlink(path.constData());
-            throw SystemError(error, path);
-        }
-        written += count;
-    }
-    if (::fchmod(fd, 0600) != 0 || ::close(fd) != 0) {
+    if (!writeAll(fd.get(), line.toUtf8() + '\n') || ::fchmod(fd.get(), 0600) != 0 || ::close(fd.release()) != 0) {
         const int error = errno;
         ::unlink(path.constData());
         throw SystemError(error, path);

@@ -1,16 +1,15 @@
 #include "remote/PartialDownload.h"
 
+#include "core/FileSystemCore.h"
 #include "core/SystemError.h"
 
-#include <QUuid>
 #include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
 void downloadThroughPartialFile(const FileUrl& localFile, const std::function<void(const FileUrl& partial)>& transfer)
 {
-    const FileUrl partial = localFile.parent().appending(
-        ".brvk-download-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toUtf8());
+    const FileUrl partial = localFile.parent().appending(FileSystemCore::temporaryName());
     try {
         transfer(partial);
     } catch (...) {

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-// Downloads through a ".brvk-download-" file next to `localFile` and moves it into
+// Downloads through a ".brvk-" file next to `localFile` and moves it into
 // place only when `transfer` has written it completely, so a failed transfer
 // leaves an existing file as it was. `transfer` writes to the path it is given.
 void downloadThroughPartialFile(const FileUrl& localFile, const std::function<void(const FileUrl& partial)>& transfer);

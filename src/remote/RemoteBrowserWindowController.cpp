@@ -1,8 +1,8 @@
 #include "remote/RemoteBrowserWindowController.h"
 
-#include "commander/FutureOutcome.h"
 #include "core/BrenvikError.h"
 #include "core/ByteCount.h"
+#include "core/FutureOutcome.h"
 #include "platform/PlatformTexts.h"
 #include "remote/RemoteTransportError.h"
 #include "remote/RemoteWindowControls.h"

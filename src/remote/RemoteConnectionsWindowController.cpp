@@ -1,7 +1,7 @@
 #include "remote/RemoteConnectionsWindowController.h"
 
-#include "commander/FutureOutcome.h"
 #include "core/BrenvikError.h"
+#include "core/FutureOutcome.h"
 #include "platform/PlatformTexts.h"
 #include "remote/RemoteBrowserWindowController.h"
 #include "remote/RemoteProfileEditor.h"

@@ -1,6 +1,6 @@
 #include "remote/RemoteProfileEditor.h"
 
-#include "commander/FutureOutcome.h"
+#include "core/FutureOutcome.h"
 #include "remote/OpenSSHSFTPTransport.h"
 #include "remote/RemoteProfileForm.h"
 #include "ui/Interaction.h"

@@ -1,6 +1,8 @@
 #include "remote/RemoteProfileFile.h"
 
 #include "core/SystemError.h"
+#include "platform/FileWriting.h"
+#include "platform/UniqueFd.h"
 #include "remote/RemoteProfileJson.h"
 
 #include <QFile>
@@ -29,75 +31,30 @@ QString errorText(RemoteProfileFileError::Reason reason, const QString& filePath
     return {};
 }
 
-// Closes the descriptor and removes the temporary file unless it was committed.
-class TemporaryFile {
-public:
-    TemporaryFile(QByteArray path, int fd) : m_path(std::move(path)), m_fd(fd) {}
-    ~TemporaryFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_committed)
-            ::unlink(m_path.constData());
-    }
-
-    void writeAll(const QByteArray& bytes) const
-    {
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t written = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written < 0)
-                throw SystemError(errno, m_path);
-            done += written;
-        }
-        if (::fsync(m_fd) != 0)
-            throw SystemError(errno, m_path);
-    }
-
-    void commit(const QByteArray& destination)
-    {
-        if (::close(std::exchange(m_fd, -1)) != 0)
-            throw SystemError(errno, m_path);
-        if (::rename(m_path.constData(), destination.constData()) != 0)
-            throw SystemError(errno, destination);
-        m_committed = true;
-    }
-
-private:
-    QByteArray m_path;
-    int m_fd;
-    bool m_committed = false;
-};
-
 QByteArray readWholeFile(const QString& filePath)
 {
     const QByteArray path = QFile::encodeName(filePath);
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    // O_NONBLOCK: a FIFO by that name must not keep the import waiting for a writer.
+    const UniqueFd fd(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st;
+    if (!fd.isValid() || ::fstat(fd.get(), &st) != 0)
         throw SystemError(errno, path);
+    if (!S_ISREG(st.st_mode))
+        throw RemoteProfileFileError(RemoteProfileFileError::Reason::unreadableFormat, filePath);
     QByteArray contents;
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw SystemError(error, path);
-        }
+        if (got < 0)
+            throw SystemError(errno, path);
         if (got == 0)
-            break;
+            return contents;
         contents.append(buffer, got);
-        if (contents.size() > maximumImportFileSize) {
-            ::close(fd);
+        if (contents.size() > maximumImportFileSize)
             throw RemoteProfileFileError(RemoteProfileFileError::Reason::tooManyProfiles, filePath);
-        }
     }
-    ::close(fd);
-    return contents;
 }
 
 } // namespace
@@ -109,20 +66,7 @@ RemoteProfileFileError::RemoteProfileFileError(Reason reason, const QString& fil
 
 void exportRemoteProfiles(const QList<RemoteProfile>& profiles, const QString& filePath)
 {
-    const QByteArray destination = QFile::encodeName(filePath);
-    const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
-    const QByteArray temporaryPath =
-        folder + "/.brvk-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toLatin1();
-    const int fd = ::open(temporaryPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw SystemError(errno, destination);
-    TemporaryFile temporary(temporaryPath, fd);
-    struct stat existing;
-    // Replacing a file keeps its permissions; a new one gets the umask's.
-    if (::stat(destination.constData(), &existing) == 0 && ::fchmod(fd, existing.st_mode & 07777) != 0)
-        throw SystemError(errno, destination);
-    temporary.writeAll(encodeRemoteProfiles(profiles, RemoteProfileJsonStyle::pretty));
-    temporary.commit(destination);
+    writeFileAtomically(filePath, encodeRemoteProfiles(profiles, RemoteProfileJsonStyle::pretty));
 }
 
 QList<RemoteProfile> readImportedRemoteProfiles(const QString& filePath)

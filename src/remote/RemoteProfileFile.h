@@ -30,6 +30,7 @@ void exportRemoteProfiles(const QList<RemoteProfile>& profiles, const QString& f
 
 // Reads an export file and returns its profiles ready to be appended: each with
 // a fresh id (so it never meets the keychain item of an existing profile) and
-// " (importiert)" after its name, in file order. Throws SystemError or
+// " (importiert)" after its name, in file order. Anything but a regular file
+// (a FIFO, a device) is refused unread. Throws SystemError or
 // RemoteProfileFileError; nothing is returned in part.
 QList<RemoteProfile> readImportedRemoteProfiles(const QString& filePath);

@@ -3,6 +3,7 @@
 #include "core/SystemError.h"
 #include "remote/RemoteTransportError.h"
 
+#include <QDir>
 #include <QSet>
 #include <cerrno>
 #include <dirent.h>
@@ -29,16 +30,11 @@ void requireSafeListing(const QString& folder, const QList<RemoteEntry>& entries
 void makeLocalFolder(const FileUrl& folder)
 {
     const QByteArray& path = folder.nativePath();
-    for (qsizetype slash = path.indexOf('/', 1);; slash = path.indexOf('/', slash + 1)) {
-        const QByteArray prefix = slash < 0 ? path : path.left(slash);
-        if (::mkdir(prefix.constData(), 0777) != 0 && errno != EEXIST)
-            throw SystemError(errno, prefix);
-        if (slash < 0)
-            break;
-    }
+    const bool made = QDir().mkpath(folder.path());
+    const int failure = errno; // of the step that failed
     struct stat status {};
     if (::lstat(path.constData(), &status) != 0)
-        throw SystemError(errno, path);
+        throw SystemError(made ? errno : failure, path);
     if (!S_ISDIR(status.st_mode))
         throw SystemError(EEXIST, path);
 }

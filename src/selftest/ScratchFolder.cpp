@@ -3,6 +3,8 @@
 #include "core/SystemError.h"
 #include "platform/TemporaryDirectory.h"
 
+#include <QDir>
+#include <QFile>
 #include <QUuid>
 #include <cerrno>
 #include <ftw.h>
@@ -25,26 +27,16 @@ int removeEntry(const char* path, const struct stat*, int, struct FTW*)
     return 0;
 }
 
-// mkdir -p on exact bytes; returns 0 or the errno of the step that failed.
-int makePath(const QByteArray& path, mode_t mode)
-{
-    for (qsizetype slash = path.indexOf('/', 1); ; slash = path.indexOf('/', slash + 1)) {
-        const QByteArray prefix = slash < 0 ? path : path.left(slash);
-        if (mkdir(prefix.constData(), mode) != 0 && errno != EEXIST)
-            return errno;
-        if (slash < 0)
-            return 0;
-    }
-}
-
 } // namespace
 
 ScratchFolder::ScratchFolder(const QString& purpose)
 {
     const QString name = QStringLiteral("Brenvik-%1-%2").arg(purpose, QUuid::createUuid().toString(QUuid::WithoutBraces));
     const QByteArray path = temporaryDirectory() + '/' + name.toUtf8();
-    if (const int error = makePath(path, 0700))
-        throw SystemError(error, path);
+    // A TMPDIR that does not exist yet is made; only the folder itself must be private.
+    QDir().mkpath(QFile::decodeName(temporaryDirectory()));
+    if (::mkdir(path.constData(), 0700) != 0)
+        throw SystemError(errno, path);
     m_url = FileUrl::fromNativePath(path);
 }
 

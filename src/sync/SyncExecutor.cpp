@@ -2,16 +2,16 @@
 
 #include "core/BrenvikError.h"
 #include "core/CancellationToken.h"
+#include "core/FileSystemCore.h"
 #include "core/SystemError.h"
+#include "platform/FileCopier.h"
 #include "platform/UniqueFd.h"
 #include "sync/SyncError.h"
-#include "sync/SyncFileCopy.h"
 #include "sync/SyncFolderCursor.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QPromise>
-#include <QUuid>
 #include <QtConcurrent>
 #include <cerrno>
 #include <fcntl.h>
@@ -56,17 +56,12 @@ bool isUnsupportedRename(int code)
     return code == EINVAL || code == ENOSYS || code == EOPNOTSUPP;
 }
 
-QByteArray temporaryName()
-{
-    return ".brvk-sync-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
-}
-
 // One plan item, from the source's folder to the destination's.
 class ItemCopy {
 public:
     ItemCopy(const SyncPlanItem& item, SyncFolderCursor& source, SyncFolderCursor& destination,
-             const CancellationToken& token)
-        : m_item(item), m_token(token), m_sourceCursor(source), m_destinationCursor(destination)
+             const CancellationToken& token, FileCopier& copier)
+        : m_item(item), m_token(token), m_copier(copier), m_sourceCursor(source), m_destinationCursor(destination)
     {
         const QByteArray& path = item.nativeRelativePath;
         const qsizetype slash = path.lastIndexOf('/');
@@ -93,7 +88,7 @@ public:
                 return; // done before, by an earlier run of this plan or by hand
             throw SyncError(SyncError::Reason::destinationChanged, m_shownDestination);
         }
-        m_temporary = temporaryName();
+        m_temporary = FileSystemCore::temporaryName().toLatin1();
         try {
             if (S_ISLNK(st.st_mode))
                 copyLink(sourceFolder, st);
@@ -127,8 +122,7 @@ private:
         if (!in.isValid())
             throw SystemError(errno, m_shownSource);
         m_temporaryExists = true;
-        SyncFileCopy::copyRegularFile(in.get(), seen, m_folder, m_temporary.constData(), m_token, m_shownSource,
-                                      m_shownDestination);
+        m_copier.copyOpenFile(in.get(), seen, m_folder, m_temporary.constData(), m_shownSource, m_shownDestination);
         // One look afterwards tells both whether the name still led to the file
         // looked at before and whether it changed while it was read.
         struct stat after;
@@ -200,6 +194,7 @@ private:
 
     const SyncPlanItem& m_item;
     const CancellationToken& m_token;
+    FileCopier& m_copier;
     SyncFolderCursor& m_sourceCursor;
     SyncFolderCursor& m_destinationCursor;
     QByteArray m_parent;
@@ -247,6 +242,7 @@ QList<SyncExecutor::Failure> SyncExecutor::run(const QList<SyncPlanItem>& items,
 {
     SyncFolderCursor leftCursor(left);
     SyncFolderCursor rightCursor(right);
+    FileCopier copier(token);
     QList<Failure> failures;
     QElapsedTimer sinceReport;
     const qsizetype total = items.size();
@@ -261,7 +257,7 @@ QList<SyncExecutor::Failure> SyncExecutor::run(const QList<SyncPlanItem>& items,
             continue;
         const bool toRight = item.action == SyncAction::copyLeftToRight;
         try {
-            ItemCopy(item, toRight ? leftCursor : rightCursor, toRight ? rightCursor : leftCursor, token).run();
+            ItemCopy(item, toRight ? leftCursor : rightCursor, toRight ? rightCursor : leftCursor, token, copier).run();
         } catch (const CancellationError&) {
             throw;
         } catch (const BrenvikError& error) {

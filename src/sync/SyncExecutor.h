@@ -14,7 +14,8 @@ class QObject;
 
 // Carries out the copies of a plan. Nothing is ever deleted but its own
 // temporary copies: a file reaches its destination as a complete temporary copy
-// (".brvk-sync-" and a UUID) that then takes the old entry's place in one step.
+// (made by the file layer's FileCopier, so holes, extended attributes and ACLs
+// come along) that then takes the old entry's place in one step.
 // A destination that differs from what the plan saw is left alone, unless it
 // already equals the source. Links are copied as links; no write goes through a
 // link on either side. A serial executor.

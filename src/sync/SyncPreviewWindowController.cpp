@@ -1,9 +1,9 @@
 #include "sync/SyncPreviewWindowController.h"
 
-#include "commander/FutureOutcome.h"
-#include "commander/OperationProgressController.h"
+#include "core/FutureOutcome.h"
 #include "sync/SyncPlanModel.h"
 #include "ui/Interaction.h"
+#include "ui/OperationProgressController.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

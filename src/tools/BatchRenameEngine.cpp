@@ -1,8 +1,8 @@
 #include "tools/BatchRenameEngine.h"
 
+#include "core/FileSystemCore.h"
 #include "platform/LocalFileOperations.h"
 
-#include <QUuid>
 #include <sys/stat.h>
 
 namespace {
@@ -14,12 +14,6 @@ struct Step {
     FileUrl destination;
     FileUrl source;
 };
-
-FileUrl temporaryNameIn(const FileUrl& folder)
-{
-    return folder.appending(QByteArrayLiteral(".brvk-rename-")
-                            + QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper());
-}
 
 bool exists(const FileUrl& url)
 {
@@ -55,7 +49,7 @@ void BatchRenameEngine::applyNow(const QList<RenamePlanItem>& plan, const Cancel
             if (item.destination == item.source)
                 continue;
             token.throwIfCancelled();
-            const FileUrl temporary = temporaryNameIn(item.source.parent());
+            const FileUrl temporary = item.source.parent().appending(FileSystemCore::temporaryName());
             LocalFileOperations::moveItem(item.source, temporary, AtTarget::mustBeFree);
             steps.append({temporary, item.destination, item.source});
         }

@@ -1,7 +1,7 @@
 #include "tools/FileDetails.h"
 
+#include "core/ByteCount.h"
 #include "core/SystemError.h"
-#include "panels/FileTextFormatter.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -151,13 +151,12 @@ QString details(const FileUrl& url, const QLocale& locale)
     const auto date = [&](const std::optional<QDateTime>& time) {
         return time ? locale.toString(*time, QLocale::LongFormat) : none;
     };
-    const FileTextFormatter formatter(locale);
 
     QStringList lines;
     lines << QStringLiteral("Pfad:        ") + url.path();
     lines << QStringLiteral("Typ:         ") + (known ? typeName(st.st_mode) : none);
     lines << QStringLiteral("Größe:       ")
-                 + (known ? QStringLiteral("%1 (%2 Bytes)").arg(formatter.byteCount(st.st_size)).arg(st.st_size)
+                 + (known ? QStringLiteral("%1 (%2 Bytes)").arg(ByteCount::text(st.st_size)).arg(st.st_size)
                           : none);
     lines << QStringLiteral("Geändert:    ")
                  + date(known ? std::optional(toDateTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec)) : std::nullopt);

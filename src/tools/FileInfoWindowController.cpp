@@ -1,6 +1,6 @@
 #include "tools/FileInfoWindowController.h"
 
-#include "commander/FutureOutcome.h"
+#include "core/FutureOutcome.h"
 #include "panels/FileIconCache.h"
 #include "tools/BackgroundTask.h"
 #include "tools/FileDetails.h"

@@ -1,7 +1,6 @@
 #include "tools/InternalViewerController.h"
 
-#include "commander/FutureOutcome.h"
-#include "panels/FileTextFormatter.h"
+#include "core/FutureOutcome.h"
 #include "tools/BackgroundTask.h"
 #include "tools/FileHead.h"
 #include "tools/ToolWindowFindBar.h"
@@ -112,7 +111,7 @@ void InternalViewerController::load()
         m_data = loaded.head.bytes;
         m_textDocument = loaded.text;
         m_loaded = true;
-        m_status->setText(ViewerText::status(loaded.head.size, m_data.size(), FileTextFormatter()));
+        m_status->setText(ViewerText::status(loaded.head.size, m_data.size()));
         render();
         // Made ahead, so that the switch to hex only hands it over.
         if (!m_data.isEmpty())

@@ -1,6 +1,6 @@
 #include "tools/MultiRenameWindowController.h"
 
-#include "commander/FutureOutcome.h"
+#include "core/FutureOutcome.h"
 #include "tools/ToolWindowFrame.h"
 
 #include <QGridLayout>

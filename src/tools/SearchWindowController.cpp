@@ -1,6 +1,6 @@
 #include "tools/SearchWindowController.h"
 
-#include "commander/FutureOutcome.h"
+#include "core/FutureOutcome.h"
 #include "tools/ToolWindowFrame.h"
 #include "ui/Interaction.h"
 

@@ -1,6 +1,6 @@
 #include "tools/TextCompareWindowController.h"
 
-#include "commander/FutureOutcome.h"
+#include "core/FutureOutcome.h"
 #include "tools/BackgroundTask.h"
 #include "tools/TextCompare.h"
 #include "tools/ToolWindowFindBar.h"

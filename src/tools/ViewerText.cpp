@@ -1,6 +1,6 @@
 #include "tools/ViewerText.h"
 
-#include "panels/FileTextFormatter.h"
+#include "core/ByteCount.h"
 
 namespace {
 
@@ -64,9 +64,9 @@ QString text(const QByteArray& data)
     return QString::fromUtf8(data);
 }
 
-QString status(qint64 fileSize, qsizetype bytesRead, const FileTextFormatter& formatter)
+QString status(qint64 fileSize, qsizetype bytesRead)
 {
-    const QString size = formatter.byteCount(fileSize);
+    const QString size = ByteCount::text(fileSize);
     return fileSize > bytesRead ? QStringLiteral("Erste 8 MB von ") + size : size;
 }
 

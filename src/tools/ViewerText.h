@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-class FileTextFormatter;
 
 // What the internal viewer makes of a file's bytes; no user interface here.
 namespace ViewerText {
@@ -21,5 +20,5 @@ QString hexDump(const QByteArray& data);
 QString text(const QByteArray& data);
 // The status line after loading: the file's size, or "Erste 8 MB von " and the
 // size when the file is longer than what was read.
-QString status(qint64 fileSize, qsizetype bytesRead, const FileTextFormatter& formatter);
+QString status(qint64 fileSize, qsizetype bytesRead);
 } // namespace ViewerText

@@ -1,7 +1,6 @@
 #include "app/AboutWindowController.h"
 #include "app/BrenvikApp.h"
 #include "commander/CommanderWindowController.h"
-#include "commander/OperationProgressController.h"
 #include "diagnostics/DiagnosticsStore.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "panels/FilePanelController.h"
@@ -9,6 +8,7 @@
 #include "preferences/SettingsFile.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnvironment.h"
+#include "ui/OperationProgressController.h"
 
 #include <QApplication>
 #include <QFile>

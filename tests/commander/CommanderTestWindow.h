@@ -1,12 +1,12 @@
 #pragma once
 
 #include "commander/CommanderWindowController.h"
-#include "commander/OperationProgressController.h"
 #include "diagnostics/DiagnosticsStore.h"
 #include "panels/FilePanelController.h"
 #include "preferences/SettingsFile.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnvironment.h"
+#include "ui/OperationProgressController.h"
 
 #include <QDir>
 #include <QFile>

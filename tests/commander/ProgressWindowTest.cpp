@@ -1,6 +1,6 @@
-#include "commander/OperationProgressController.h"
-#include "commander/ProgressFigures.h"
+#include "ui/OperationProgressController.h"
 #include "support/TestEnvironment.h"
+#include "ui/ProgressFigures.h"
 
 #include <QLabel>
 #include <QProgressBar>

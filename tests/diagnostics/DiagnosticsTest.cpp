@@ -1,3 +1,4 @@
+#include "core/SystemError.h"
 #include "diagnostics/DiagnosticsStore.h"
 #include "diagnostics/DiagnosticsWindowController.h"
 #include "support/ScriptedInteraction.h"
@@ -130,7 +131,7 @@ TEST(DiagnosticsWindow, ShowsASnapshotThatRefreshAndClearingRenewAndExportsOnlyW
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
         ASSERT_EQ(interaction.alerts().size(), alerts + 1);
-        EXPECT_EQ(interaction.alerts().constLast().informativeText, QString::fromLocal8Bit(strerror(code)));
+        EXPECT_EQ(interaction.alerts().constLast().informativeText, SystemError::messageFor(code));
         EXPECT_EQ(contents(), QByteArray("alte Fassung"));
         EXPECT_EQ(entries(), QStringList{exportName}); // no temporary file left behind
     }

@@ -76,10 +76,12 @@ TEST(RemoteProfileImport, TooManyProfilesAndHugeOrUnknownContentImportNothing)
     ASSERT_TRUE(huge.resize(qint64(8) << 30)); // sparse: 8 GiB of nothing, never to be read whole
     huge.close();
     folder.write("kaputt.json", encodeRemoteProfiles(profiles(3), RemoteProfileJsonStyle::compact).replace("\"FTPS\"", "\"SCP\""));
+    ASSERT_EQ(::mkfifo(folder.file("fifo.json").nativePath().constData(), 0600), 0); // reading it would wait for a writer
     using Reason = RemoteProfileFileError::Reason;
     for (const auto& [name, reason] : {std::pair{"501.json", Reason::tooManyProfiles},
                                        std::pair{"riesig.json", Reason::tooManyProfiles},
-                                       std::pair{"kaputt.json", Reason::unreadableFormat}}) {
+                                       std::pair{"kaputt.json", Reason::unreadableFormat},
+                                       std::pair{"fifo.json", Reason::unreadableFormat}}) {
         try {
             readImportedRemoteProfiles(folder.file(name).path());
             ADD_FAILURE() << name << " was imported";

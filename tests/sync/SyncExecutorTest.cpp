@@ -7,6 +7,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/xattr.h>
 
 using namespace SyncTest;
 using namespace LocalFileTest;
@@ -47,6 +48,7 @@ TEST_F(SyncExecutorTest, CopiesBothWaysAndRunsTheSamePlanTwice)
 {
     writeDated(left, "reports/2024/a.txt", "alpha", tenOClock);
     ASSERT_EQ(chmod(left.file("reports/2024/a.txt").nativePath().constData(), 0666), 0); // the umask would cut it
+    ASSERT_EQ(setxattr(left.file("reports/2024/a.txt").nativePath().constData(), "user.herkunft", "Kamera", 6, 0), 0);
     writeDated(left, QByteArray("reports/2024/\xff-raw"), "raw", tenOClock);
     ASSERT_EQ(symlink("../../elsewhere", (left.path() + "/reports/2024/link").constData()), 0);
     writeDated(right, "newer.txt", "right side", tenOClock + 5 * second);
@@ -59,6 +61,9 @@ TEST_F(SyncExecutorTest, CopiesBothWaysAndRunsTheSamePlanTwice)
     // Contents, modes and links here; equal file dates show in the empty plan below.
     EXPECT_EQ(snapshot(left.file("reports"), false), snapshot(right.file("reports"), false));
     EXPECT_EQ(readBytes(left.file("newer.txt")), "right side");
+    char origin[16] = {};
+    EXPECT_EQ(getxattr(right.file("reports/2024/a.txt").nativePath().constData(), "user.herkunft", origin, sizeof origin), 6);
+    EXPECT_STREQ(origin, "Kamera");
     EXPECT_TRUE(plan().isEmpty());
 }
 

@@ -1,5 +1,5 @@
+#include "core/ByteCount.h"
 #include "core/SystemError.h"
-#include "panels/FileTextFormatter.h"
 #include "platform/LocalFileTestSupport.h"
 #include "support/TestEnvironment.h"
 #include "tools/BatchRenameEngine.h"
@@ -74,10 +74,9 @@ TEST(ViewerReading, SpecialFilesAreRefusedWithoutWaitingHexLinesAlignAndCutTextI
     // "Grüße" in Latin-1, and UTF-8 "aé" cut inside the é, as at the 8 MiB limit.
     EXPECT_EQ(ViewerText::text(QByteArray("Gr\xfc\xdf" "e")), QStringLiteral("Gr\uFFFD\uFFFD" "e"));
     EXPECT_EQ(ViewerText::text(QByteArray("a\xc3")), QStringLiteral("a\uFFFD"));
-    const FileTextFormatter formatter{QLocale(QLocale::German)};
     const qint64 limit = ViewerText::readLimit;
-    EXPECT_EQ(ViewerText::status(limit, limit, formatter), formatter.byteCount(limit));
-    EXPECT_EQ(ViewerText::status(limit + 1, limit, formatter), QStringLiteral("Erste 8 MB von ") + formatter.byteCount(limit + 1));
+    EXPECT_EQ(ViewerText::status(limit, limit), ByteCount::text(limit));
+    EXPECT_EQ(ViewerText::status(limit + 1, limit), QStringLiteral("Erste 8 MB von ") + ByteCount::text(limit + 1));
 }
 
 TEST(TextCompare, BreakCharactersLinesComparedByPositionAndAReadCutInsideACharacter)

@@ -92,7 +92,7 @@ TEST_F(ToolCommandsTest, ChecksumsOfTheSelectedFilesAreCopiedInPanelOrderAndCanB
     const QPointer<OperationProgressController> progress = progressWindow();
     ASSERT_TRUE(progress);
     progress->cancelPressed();
-    EXPECT_EQ(finalMessage(progress), QStringLiteral("Berechnung abgebrochen"));
+    EXPECT_EQ(finalMessage(), QStringLiteral("Berechnung abgebrochen"));
     EXPECT_TRUE(tools<ChecksumWindowController>().isEmpty());
 
     left().setMarked({empty, folder, abc});

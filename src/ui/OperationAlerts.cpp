@@ -1,8 +1,8 @@
-#include "commander/OperationAlerts.h"
+#include "ui/OperationAlerts.h"
 
 #include "core/ByteCount.h"
 
-#include "commander/ProgressFigures.h"
+#include "ui/ProgressFigures.h"
 
 namespace OperationAlerts {
 

@@ -1,6 +1,6 @@
-#include "commander/OperationProgressController.h"
+#include "ui/OperationProgressController.h"
 
-#include "commander/ProgressFigures.h"
+#include "ui/ProgressFigures.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

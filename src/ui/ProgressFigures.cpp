@@ -1,4 +1,4 @@
-#include "commander/ProgressFigures.h"
+#include "ui/ProgressFigures.h"
 
 #include "core/ByteCount.h"
 
