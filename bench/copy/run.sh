@@ -7,7 +7,10 @@
 # this disk creates files slowly for minutes after a mass deletion, which would
 # punish whichever tool runs next.
 #   copy big:      one file of BIG_MIB MiB, disk to disk
-#   copy sparse:   a 2 GiB file holding 8 KiB of data, disk to disk (sizes on disk compared)
+#   copy sparse:   a folder of SPARSE 2 GiB files, each holding 8 KiB of data,
+#                  disk to disk (sizes on disk compared); several files, because
+#                  one alone takes less time than loading Qt's libraries
+#   copy tiny:     one file of one byte: what starting each tool costs
 #   copy tree:     FOLDERS folders of PER_FOLDER small files, disk to disk
 #   size:          the folder size of two such trees
 #   move to disk:  the tree from /dev/shm to the disk
@@ -22,6 +25,7 @@ big_mib=${BIG_MIB:-1024}
 folders=${FOLDERS:-500}
 per_folder=${PER_FOLDER:-100}
 settle=${SETTLE:-30}
+sparse_files=${SPARSE:-20}
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRENVIK_TESTS=OFF >/dev/null
 cmake --build "$build" --target bench_copy_floor bench_copy_brenvik >/dev/null
@@ -34,8 +38,12 @@ memory=$(mktemp -d /dev/shm/brenvik-bench-copy.XXXXXX)
 trap 'rm -rf "$disk" "$memory"' EXIT
 mkdir "$disk/src" "$disk/out"
 head -c $((big_mib << 20)) /dev/urandom >"$disk/src/big.bin"
-truncate -s 2G "$disk/src/sparse.img"
-head -c 8192 /dev/urandom | dd of="$disk/src/sparse.img" bs=8192 seek=$((1 << 17)) conv=notrunc status=none
+echo >"$disk/src/tiny"
+mkdir "$disk/src/sparse"
+for ((i = 0; i < sparse_files; i++)); do
+  truncate -s 2G "$disk/src/sparse/$i.img"
+  head -c 8192 /dev/urandom | dd of="$disk/src/sparse/$i.img" bs=8192 seek=$((1 << 17)) conv=notrunc status=none
+done
 python3 - "$disk/src/tree" "$folders" "$per_folder" <<'PY'
 import os, random, sys
 root, folders, per_folder = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
@@ -67,7 +75,8 @@ copies() {
   done
 }
 copies big "$disk/src/big.bin" "brenvik cp floor"
-copies sparse "$disk/src/sparse.img" "brenvik cp"
+copies sparse "$disk/src/sparse" "brenvik cp"
+copies tiny "$disk/src/tiny" "brenvik cp"
 copies tree "$disk/src/tree" "brenvik cp floor"
 
 mkdir "$disk/sizes"
@@ -110,14 +119,15 @@ ms() { echo $(( $(m "$1") / 1000 )); }
 echo "Läufe: $runs (Median, ganze Prozesse, Millisekunden); Baum: $folders Ordner × $per_folder Dateien"
 echo "Last am Ende: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-22s %10s %10s %10s\n' "" "Brenvik" "Peer" "Untergrenze"
-for scenario in big sparse tree; do
+for scenario in big sparse tiny tree; do
   printf '%-22s %10d %10d %10d\n' "Kopieren $scenario" "$(ms "$scenario brenvik")" "$(ms "$scenario cp")" "$(ms "$scenario floor")"
 done
 printf '%-22s %10d %10d\n' "Ordnergröße (du -s)" "$(ms "size brenvik")" "$(ms "size du")"
 for scenario in to-disk to-shm; do
   printf '%-22s %10d %10d\n' "Verschieben $scenario" "$(ms "$scenario brenvik")" "$(ms "$scenario mv")"
 done
-echo "Belegt auf der Platte (Bytes): Quelle $(($(stat -c %b "$disk/src/sparse.img") * 512)), Brenvik $(($(stat -c %b "$disk/out/sparse-brenvik-0/sparse.img") * 512)), cp -a $(($(stat -c %b "$disk/out/sparse-cp-0/sparse.img") * 512))"
+allocated() { du -s -B1 "$1" | cut -f1; }
+echo "Belegt auf der Platte (Bytes): Quelle $(allocated "$disk/src/sparse"), Brenvik $(allocated "$disk/out/sparse-brenvik-0/sparse"), cp -a $(allocated "$disk/out/sparse-cp-0/sparse")"
 echo "Einzelne Läufe (ms):"
 for key in "${!times[@]}"; do
   printf '  %-16s' "$key"; for t in ${times[$key]}; do printf ' %8d' $((t / 1000)); done; echo
@@ -127,6 +137,7 @@ ratio "Kopieren big" big cp "cp -a"
 ratio "Kopieren tree" tree cp "cp -a"
 ratio "Kopieren tree" tree floor "Untergrenze"
 ratio "Kopieren sparse" sparse cp "cp -a"
+ratio "Kopieren tiny (Programmstart)" tiny cp "cp -a"
 ratio "Ordnergröße" size du "du -s"
 ratio "Verschieben to-disk" to-disk mv "mv"
 ratio "Verschieben to-shm" to-shm mv "mv"

@@ -5,7 +5,9 @@
 # alternating, median and spread of RUNS runs, the panel's longest GUI-thread
 # stall last:
 #   open:          an SFTP folder of ENTRIES entries until its rows are shown,
-#                  against one "ls -l" in a raw "sftp -b" batch (log-in in both)
+#                  against one "ls -l" in a raw "sftp -b" batch (log-in in both),
+#                  the batch once with a known-hosts file made beforehand and
+#                  once scanning the key first, as the panel does for a pinned key
 #   sftp download: a tree of FILES files of SIZE bytes (folders of 100) from the
 #                  panel into a local folder, against "get -r" in a raw batch
 #   ftp download:  the same tree over FTP, against one curl process per file
@@ -19,6 +21,7 @@ fi
 
 build=${BUILD:-$root/build-bench}
 runs=${RUNS:-5}
+scenarios=${SCENARIOS:-open sftp ftp}
 entries=${ENTRIES:-10000}
 files=${FILES:-2000}
 size=${SIZE:-100000}
@@ -84,15 +87,22 @@ check_tree() {
   [ "$(find "$1" -type f | wc -l)" -eq "$files" ] || { echo "Baum unvollständig: $1" >&2; exit 1; }
 }
 
+scanned_raw() {
+  ssh-keyscan -p "$BRVK_TEST_SFTP_PORT" -t ed25519 127.0.0.1 2>/dev/null >"$work/known_hosts"
+  sftp_raw "$work/list-batch"
+}
 for ((i = 0; i < runs; i++)); do
-  for tool in $(order "$i" "panel raw"); do
+  [[ " $scenarios " == *" open "* ]] || break
+  for tool in $(order "$i" "panel raw scanned"); do
     case $tool in
       panel) panel_run open open "${sftp_args[@]}" "$big" ;;
       raw) timed open raw sftp_raw "$work/list-batch" ;;
+      scanned) timed open scanned scanned_raw ;;
     esac
   done
 done
 for ((i = 0; i < runs; i++)); do
+  [[ " $scenarios " == *" sftp "* ]] || break
   for tool in $(order "$i" "panel raw"); do
     out="$work/sftp-$tool-$i"; mkdir "$out"
     case $tool in
@@ -103,6 +113,7 @@ for ((i = 0; i < runs; i++)); do
   done
 done
 for ((i = 0; i < runs; i++)); do
+  [[ " $scenarios " == *" ftp "* ]] || break
   for tool in $(order "$i" "panel raw"); do
     out="$work/ftp-$tool-$i"; mkdir "$out"
     case $tool in
@@ -116,7 +127,7 @@ done
 longest() { echo "$1" | tr ' ' '\n' | grep -v '^$' | sort -n | tail -1; }
 spread() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{a[NR]=$1} END {printf "%.0f–%.0f", a[1] / 1000, a[NR] / 1000}'; }
 echo "$runs Läufe je Fall, Median (Spanne) in ms; Ordner mit $entries Einträgen; Baum aus $files Dateien zu $size Bytes"
-for scenario in open sftp ftp; do
+for scenario in $scenarios; do
   case $scenario in
     open) label="SFTP-Ordner öffnen bis Zeilen da / sftp -b ls -l" ;;
     sftp) label="SFTP-Baum laden über das Panel / sftp -b get -r" ;;
@@ -127,3 +138,8 @@ for scenario in open sftp ftp; do
       -v rs="$(echo "${times[$scenario raw]}" | spread)" -v st="$(longest "${stalls[$scenario]}")" -v cst="$(longest "${cpu_stalls[$scenario]}")" \
     'BEGIN { printf "%s: %.0f (%s) / %.0f (%s) = %.2f; längster GUI-Halt %s ms (Rechenzeit %s ms)\n", l, p / 1000, ps, r / 1000, rs, p / r, st, cst }'
 done
+if [[ " $scenarios " == *" open "* ]]; then
+  p=$(m "open panel") k=$(m "open scanned")
+  awk -v p="$p" -v k="$k" -v ks="$(echo "${times[open scanned]}" | spread)" \
+    'BEGIN { printf "SFTP-Ordner öffnen / sftp -b mit Schlüsselabfrage davor: %.0f / %.0f (%s) = %.2f\n", p / 1000, k / 1000, ks, p / k }'
+fi
