@@ -7,7 +7,6 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <csignal>
-#include <sys/mount.h>
 #include <sys/resource.h>
 
 namespace {

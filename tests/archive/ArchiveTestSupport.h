@@ -6,7 +6,6 @@
 
 #include <QFuture>
 #include <gtest/gtest.h>
-#include <optional>
 
 // How a job ended: its result, or the archive error's case; a job that ended
 // otherwise fails the test.

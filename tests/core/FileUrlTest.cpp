@@ -9,7 +9,7 @@ FileUrl local(const char* path)
     return FileUrl::fromLocalPath(QString::fromUtf8(path));
 }
 
-TEST(FileUrl, LocalPathComponents)
+TEST(FileUrl, LocalPathComponentsAndInside)
 {
     const FileUrl url = local("/home/anna/archiv.tar.gz/");
     EXPECT_EQ(url.nativePath(), QByteArray("/home/anna/archiv.tar.gz"));
@@ -21,10 +21,7 @@ TEST(FileUrl, LocalPathComponents)
     EXPECT_EQ(local("/x/.env").pathExtension(), QString());
     EXPECT_EQ(local("/x/name.").pathExtension(), QString());
     EXPECT_EQ(local("/x/.config.json").pathExtension(), QStringLiteral("json"));
-}
-
-TEST(FileUrl, InsideComparesWholeComponents)
-{
+    // Being inside compares whole components.
     const FileUrl folder = local("/data/Fotos");
     EXPECT_TRUE(local("/data/Fotos/2024/a.jpg").isInside(folder));
     EXPECT_TRUE(folder.isInside(folder));

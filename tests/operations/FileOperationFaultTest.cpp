@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
 
 namespace {
 
@@ -31,17 +30,8 @@ QList<Queue::Failure> perform(Kind kind, const QList<FileUrl>& sources, const Fi
 // there are `expected` of them, 1 otherwise.
 int expectFailures(const QList<Queue::Failure>& failures, qsizetype expected, const QString& text)
 {
-    if (failures.size() != expected)
-        return 1;
-    for (const Queue::Failure& failure : failures)
-        if (!failure.message.contains(text))
-            return 1;
-    return 0;
-}
-
-void giveTo(const FileUrl& url, uid_t owner)
-{
-    ASSERT_EQ(lchown(url.nativePath().constData(), owner, owner), 0);
+    const auto holdsText = [&](const Queue::Failure& failure) { return failure.message.contains(text); };
+    return failures.size() == expected && std::all_of(failures.begin(), failures.end(), holdsText) ? 0 : 1;
 }
 
 TEST(FileOperationFaults, UnwritableDestinationLeavesEverythingAsItWas)
@@ -71,8 +61,8 @@ TEST(FileOperationFaults, UnreadableFileLeavesNoHalfCopyAndKeepsTheTarget)
     const FileUrl single = from.write("einzeln.txt", "nein");
     ASSERT_EQ(chmod(single.nativePath().constData(), 0600), 0);
     ASSERT_EQ(chmod(to.path().constData(), 0777), 0);
-    giveTo(to.write("Projekt/alt.txt", "alt"), nobody);
-    giveTo(to.file("Projekt"), nobody);
+    for (const FileUrl& url : {to.write("Projekt/alt.txt", "alt"), to.file("Projekt")})
+        ASSERT_EQ(lchown(url.nativePath().constData(), nobody, nobody), 0);
     const auto before = snapshot(to.url());
 
     EXPECT_EQ(runUnprivileged([&] {

@@ -1,3 +1,4 @@
+#include "core/SystemError.h"
 #include "operations/FileOperationQueue.h"
 #include "platform/LocalFileTestSupport.h"
 #include "support/TestEnvironment.h"
@@ -187,13 +188,6 @@ TEST(FileOperationQueue, ALinkAtTheTargetIsAConflictAndIsReplacedItself)
     EXPECT_EQ(snapshot(to.url()), snapshot(from.url()));
 }
 
-// Waits by serving this thread's events: the job's callbacks come here.
-template <typename T>
-void serveUntilFinished(const QFuture<T>& future)
-{
-    EXPECT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 30000));
-}
-
 TEST(FileOperationQueue, CallbacksCanBeHandedToTheGuiThread)
 {
     TempFolder from;
@@ -211,7 +205,8 @@ TEST(FileOperationQueue, CallbacksCanBeHandedToTheGuiThread)
             note();
             return Queue::ConflictDecision{Action::replace, false};
         }));
-    serveUntilFinished(future);
+    // Waits by serving this thread's events: the job's callbacks come here.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 30000));
     EXPECT_EQ(threads, QList<QThread*>(3, QThread::currentThread()));
     EXPECT_EQ(readBytes(to.file("a")), QByteArray("neu"));
 
@@ -222,8 +217,51 @@ TEST(FileOperationQueue, CallbacksCanBeHandedToTheGuiThread)
     });
     gone.reset();
     future = queue.perform({Kind::copy, {source}, to.url()}, [](qsizetype, qsizetype, const FileUrl&) {}, orphaned);
-    serveUntilFinished(future);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 30000));
     EXPECT_TRUE(future.isCanceled());
+}
+
+TEST(FileOperationTrash, TrashAndRestoreRoundTrip)
+{
+    TempFolder folder;
+    const FileUrl file = folder.write("Notiz \xe4.txt", "text");
+    const FileUrl tree = folder.write("Ordner/tief/datei", "tief").parent().parent();
+    const auto before = snapshot(folder.url());
+    Queue queue;
+    QList<qsizetype> progress;
+    const QList<Queue::TrashRecord> records =
+        queue.trash({file, tree}, [&](qsizetype done, qsizetype, const FileUrl&) { progress.append(done); }).result();
+    EXPECT_EQ(progress, (QList<qsizetype>{0, 1, 2}));
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[1].location, tree);
+    EXPECT_TRUE(snapshot(folder.url()).isEmpty());
+    // Last first; a place taken meanwhile stops the undo without replacing what took
+    // it, and a retry restores only what is still in the trash.
+    folder.write(file.nativeFileName(), "neu");
+    const auto taken = thrown<SystemError>([&] { queue.restoreFromTrash(records).waitForFinished(); });
+    EXPECT_TRUE(taken && taken->code() == EEXIST && taken->nativePath() == file.nativePath());
+    EXPECT_EQ(readBytes(file), "neu");
+    const QList<Queue::TrashRecord> remaining = queue.stillInTrash(records).result();
+    EXPECT_EQ(remaining, QList<Queue::TrashRecord>{records[0]});
+    ASSERT_EQ(unlink(file.nativePath().constData()), 0);
+    queue.restoreFromTrash(remaining).waitForFinished();
+    EXPECT_EQ(snapshot(folder.url()), before);
+}
+
+TEST(FileOperationTrash, FirstErrorEndsTrashingAndEarlierEntriesStayTrashed)
+{
+    TempFolder folder;
+    const FileUrl first = folder.write("erste", "1");
+    const FileUrl missing = folder.file("gibt-es-nicht");
+    const FileUrl third = folder.write("dritte", "3");
+    Queue queue;
+    const auto error = thrown<SystemError>(
+        [&] { queue.trash({first, missing, third}, [](qsizetype, qsizetype, const FileUrl&) {}).waitForFinished(); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), ENOENT);
+    EXPECT_EQ(error->nativePath(), missing.nativePath());
+    EXPECT_FALSE(exists(first));
+    EXPECT_TRUE(exists(third));
 }
 
 } // namespace

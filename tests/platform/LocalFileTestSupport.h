@@ -42,6 +42,12 @@ inline struct stat lstatOf(const FileUrl& url)
     return st;
 }
 
+// Bytes on disk: holes take none, a one-byte file a whole block.
+inline qint64 allocated(const FileUrl& url)
+{
+    return qint64(lstatOf(url).st_blocks) * 512;
+}
+
 inline bool exists(const FileUrl& url)
 {
     struct stat st;

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace {
 

@@ -1,4 +1,3 @@
-#include "core/SystemError.h"
 #include "platform/LocalFileError.h"
 #include "platform/LocalFileTestSupport.h"
 #include "platform/Trash.h"
@@ -46,21 +45,6 @@ TEST(Trash, HomeTrashKeepsTheExactFormerPlaceAndGivesItBack)
         EXPECT_EQ(readBytes(files[i]), QByteArray::number(i + 1));
         EXPECT_FALSE(exists(trashed[i]) || exists(infoFileOf(trashed[i])));
     }
-}
-
-TEST(Trash, RestoreNeverReplacesWhatTookThePlace)
-{
-    TempFolder folder;
-    const FileUrl file = folder.write(uniqueName(""), "alt");
-    const FileUrl trashed = Trash::moveToTrash(file);
-    folder.write(file.nativeFileName(), "neu");
-    const std::optional<SystemError> error = thrown<SystemError>([&] { Trash::restore(trashed, file); });
-    ASSERT_TRUE(error) << "restored over an existing entry";
-    EXPECT_EQ(error->code(), EEXIST);
-    EXPECT_EQ(error->nativePath(), file.nativePath());
-    EXPECT_EQ(readBytes(file), QByteArray("neu"));
-    EXPECT_EQ(readBytes(trashed), QByteArray("alt"));
-    EXPECT_TRUE(exists(infoFileOf(trashed)));
 }
 
 TEST(Trash, OtherFileSystemsUseTheirOwnTrashWithRelativePaths)

@@ -9,7 +9,7 @@
 #include "support/SftpServer.h"
 #include "support/TestEnvironment.h"
 
-#include <QThread>
+#include <QTest>
 #include <unistd.h>
 
 namespace {
@@ -81,8 +81,7 @@ TEST_F(CurlStandInTest, WaitingForAQueuedCommandNeverRunsItBesideTheRunningOne)
 {
     curl.delay(1, 1);
     const QFuture<void> first = provider.createDirectory(QStringLiteral("/a"));
-    while (curl.calls().isEmpty())
-        QThread::msleep(5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !curl.calls().isEmpty(); }, 30000));
     provider.createDirectory(QStringLiteral("/b")).waitForFinished();
     EXPECT_TRUE(first.isFinished());
 }
@@ -104,13 +103,11 @@ TEST(CurlRemoteProvider, CancellingOrClosingEndsTheRunningCurlAtOnce)
     {
         CurlRemoteProvider provider(ftpProfile(), QStringLiteral("pw"), curl.path());
         cancelled = provider.list(QStringLiteral("/"));
-        while (curl.calls().isEmpty())
-            QThread::msleep(5);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !curl.calls().isEmpty(); }, 30000));
         cancelled.cancel();
         running = provider.list(QStringLiteral("/"));
         queued = provider.list(QStringLiteral("/"));
-        while (curl.calls().size() < 2)
-            QThread::msleep(5);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return curl.calls().size() == 2; }, 30000));
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5)) << "closing must not wait for curl";
     EXPECT_THROW(running.waitForFinished(), CancellationError);
@@ -123,20 +120,18 @@ TEST(CurlSecrets, RunningCurlHasThePasswordOnlyOnItsStandardInput)
 {
     // Takes the connection and never greets: curl keeps waiting until it closes.
     std::optional<LoopbackListener> silent(std::in_place);
-    RemoteProfile profile;
-    profile.kind = RemoteProtocolKind::ftp;
+    RemoteProfile profile = ftpProfile();
     profile.host = QStringLiteral("127.0.0.1");
     profile.port = silent->port();
     profile.username = QStringLiteral("anna");
     CurlRemoteProvider provider(profile, QStringLiteral("Geheim-\"4711\"-Wort"));
     QFuture<QList<RemoteEntry>> listing = provider.list(QStringLiteral("/"));
     pid_t curl = 0;
-    for (int attempt = 0; attempt < 2000 && !curl && !listing.isFinished(); ++attempt) {
-        QThread::msleep(5);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
         for (const pid_t child : SftpServer::childrenOf(getpid()))
-            if (procFile(child, "comm") == "curl\n")
-                curl = child;
-    }
+            curl = procFile(child, "comm") == "curl\n" ? child : curl;
+        return curl != 0 || listing.isFinished();
+    }, 30000));
     ASSERT_NE(curl, 0) << "curl lief nicht";
     const QByteArray commandLine = procFile(curl, "cmdline");
     const QByteArray environment = procFile(curl, "environ");

@@ -1,24 +1,30 @@
-// The provider with the real curl against real FTP and explicit-FTPS servers.
+// The provider with the real curl against the suite's FTP servers: plain and
+// explicit FTPS, one whose listings the test crafts, and Debian's ProFTPD.
 #include "remote/CurlRemoteProvider.h"
+#include "remote/RemoteTransportError.h"
 
 #include "support/RemoteChecks.h"
 #include "support/FtpServers.h"
 #include "support/TestEnvironment.h"
 
+#include <QProcess>
 #include <QUuid>
+#include <unistd.h>
 
 namespace {
 
-class CurlServerTest : public ::testing::TestWithParam<RemoteProtocolKind> {
+// A fresh folder `base` on a server and a provider logged in there.
+class FtpServerTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    void start(std::optional<FtpTestServer> found, RemoteProtocolKind kind = RemoteProtocolKind::ftp,
+               const char* missing = FtpServers::missingMessage)
     {
-        server = GetParam() == RemoteProtocolKind::ftps ? FtpServers::explicitTls() : FtpServers::plain();
+        server = std::move(found);
         if (!server)
-            GTEST_SKIP() << FtpServers::missingMessage;
+            GTEST_SKIP() << missing;
         base = QStringLiteral("/") + QUuid::createUuid().toString(QUuid::WithoutBraces);
         ASSERT_TRUE(QDir().mkpath(onServer(base)));
-        provider.emplace(server->profile(GetParam()), server->password);
+        provider.emplace(server->profile(kind), server->password);
     }
 
     QString onServer(const QString& remotePath) const { return QString::fromUtf8(server->root) + remotePath; }
@@ -27,6 +33,14 @@ protected:
     QString base;
     std::optional<CurlRemoteProvider> provider;
     TempFolder local;
+};
+
+class CurlServerTest : public FtpServerTest, public ::testing::WithParamInterface<RemoteProtocolKind> {
+protected:
+    void SetUp() override
+    {
+        start(GetParam() == RemoteProtocolKind::ftps ? FtpServers::explicitTls() : FtpServers::plain(), GetParam());
+    }
 };
 
 TEST_P(CurlServerTest, SingleEntriesRoundTrip)
@@ -59,31 +73,6 @@ TEST_P(CurlServerTest, SingleEntriesRoundTrip)
     provider->deleteEntry(renamed, false).waitForFinished();
     provider->deleteEntry(folder, true).waitForFinished();
     EXPECT_TRUE(QDir(onServer(base)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-}
-
-TEST_P(CurlServerTest, WholeTreesTravelBothWaysAndAreDeleted)
-{
-    local.write("baum/.versteckt", "still");
-    local.write("baum/unter ordner/b #%.bin", QByteArray("\0\1\r\n\xff", 5));
-    local.write("baum/unter ordner/tief/c.txt", "c");
-    local.makeFolder("baum/leer");
-    const QString tree = base + QStringLiteral("/baum");
-    provider->uploadTree(local.file("baum"), tree).waitForFinished();
-    // Again, onto the folders that now exist: the failing folder creations are ignored.
-    local.write("baum/unter ordner/neu.txt", "neu");
-    provider->uploadTree(local.file("baum"), tree).waitForFinished();
-    const QMap<QString, QByteArray> expected = treeOf(local.file("baum").path());
-    EXPECT_EQ(treeOf(onServer(tree)), expected);
-
-    provider->downloadTree(tree, local.file("zurück/baum")).waitForFinished();
-    EXPECT_EQ(treeOf(local.file("zurück/baum").path()), expected);
-    // A single file takes the same call.
-    provider->downloadTree(tree + QStringLiteral("/unter ordner/tief/c.txt"), local.file("c.txt")).waitForFinished();
-    EXPECT_EQ(contentsOf(local.file("c.txt").path()), "c");
-
-    provider->deleteTree(tree).waitForFinished();
-    EXPECT_FALSE(QFileInfo::exists(onServer(tree)));
-    EXPECT_TRUE(QFileInfo(onServer(base)).isDir());
 }
 
 TEST_P(CurlServerTest, LogInWithAnyCharactersAndWrongPasswordsSayWhy)
@@ -123,6 +112,99 @@ TEST(CurlFtps, TlsIsRequiredAndVerified)
     // Without TLS the FTPS server lets nobody log in.
     CurlRemoteProvider clear(secure->profile(RemoteProtocolKind::ftp), secure->password);
     EXPECT_TRUE(failureOf(clear.list(QStringLiteral("/"))).contains(QStringLiteral("curl: (67)")));
+}
+
+// A server whose listings the test crafts: what it lists must never make a tree
+// operation act outside the folder it was given, nor grow without bound.
+class CurlCraftedListing : public FtpServerTest {
+protected:
+    void SetUp() override { start(FtpServers::crafted()); }
+};
+
+QByteArray fileLine(const QByteArray& name)
+{
+    return "-rw-r--r--   1 owner    group           5 Jan 01 00:00 " + name + "\r\n";
+}
+
+TEST_F(CurlCraftedListing, NameLeadingOutOfTheFolderStopsDownloadAndDeleteBeforeAnything)
+{
+    // The file the crafted name points at exists, so that following it would work.
+    putFile(onServer(base + "/entkommen.txt"), "boese");
+    putFile(onServer(base + "/fall/harmlos.txt"), "harmlos");
+    putFile(onServer(base + "/fall/.crafted-list"), fileLine("harmlos.txt") + fileLine("../entkommen.txt"));
+    // One level down, so that "../x" would still land in the test's folder.
+    EXPECT_EQ(failureKind<RemoteTransportError>(provider->downloadTree(base + QStringLiteral("/fall"), local.file("tief/ziel"))),
+              RemoteTransportError::Kind::unsafeEntryName);
+    EXPECT_EQ(treeOf(local.url().path()).keys(), (QStringList{QStringLiteral("/tief"), QStringLiteral("/tief/ziel")}));
+
+    EXPECT_EQ(failureKind<RemoteTransportError>(provider->deleteTree(base + QStringLiteral("/fall"))), RemoteTransportError::Kind::unsafeEntryName);
+    EXPECT_TRUE(QFileInfo::exists(onServer(base + "/entkommen.txt")));
+    EXPECT_TRUE(QFileInfo::exists(onServer(base + "/fall/harmlos.txt")));
+}
+
+TEST_F(CurlCraftedListing, EndlessListingsEndWithAClearErrorLargeOnesStillList)
+{
+    QByteArray large;
+    for (int i = 0; i < 100'000; ++i)
+        large += fileLine("datei-" + QByteArray::number(i));
+    putFile(onServer(base + "/gross/.crafted-list"), large);
+    putFile(onServer(base + "/endlos/.crafted-list"), QByteArray(1'000'100, '\n'));
+    EXPECT_EQ(provider->list(base + QStringLiteral("/gross")).result().size(), 100'000);
+    EXPECT_EQ(failureKind<RemoteTransportError>(provider->list(base + QStringLiteral("/endlos"))), RemoteTransportError::Kind::listingTooLarge);
+}
+
+// Debian's ProFTPD: a real server's listing format, links shown as "name -> target",
+// hidden names listed only on request.
+class Proftpd : public FtpServerTest {
+protected:
+    void SetUp() override
+    {
+        start(FtpServers::proftpd(), RemoteProtocolKind::ftp, "ProFTPD läuft nicht: scripts/services/proftpd.sh startet ihn.");
+    }
+};
+
+TEST_F(Proftpd, TreesKeepHiddenNamesCurlSyntaxAndNeverEnterLinks)
+{
+    const QString root = QString::fromUtf8(server->root);
+    const QString outside = base + QStringLiteral("-aussen");
+    const auto put = [&](const QString& path, const QByteArray& contents) { putFile(root + path, contents); };
+    put(base + "/.env", "geheim");
+    const QByteArray binary("A\0\1\r\n\xff", 6); // arrives only in binary mode
+    put(base + "/a;type=i", binary);
+    put(base + "/Fotos [2020]/x{a,b}.txt", "X");
+    put(outside + "/bleibt.txt", "B");
+    ASSERT_EQ(::symlink("Fotos [2020]/x{a,b}.txt", (root + base + "/zu-datei").toUtf8().constData()), 0);
+    ASSERT_EQ(::symlink(("../" + outside.mid(1)).toUtf8().constData(), (root + base + "/zu-ordner").toUtf8().constData()), 0);
+    // The server's sessions may run as another user: they own what they must delete.
+    ASSERT_EQ(QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-hR"), "--reference=" + root, root + base}), 0);
+
+    QStringList names;
+    for (const RemoteEntry& entry : provider->list(base).result())
+        names.append(entry.name + (entry.isLink ? "@" : entry.isDirectory ? "/" : ""));
+    EXPECT_EQ(names, QStringList({"Fotos [2020]/", ".env", "a;type=i", "zu-datei@", "zu-ordner@"}));
+
+    const QString linksLeftOut = failureOf(provider->downloadTree(base, local.file("d")));
+    EXPECT_TRUE(linksLeftOut.endsWith(u'\n' + base + "/zu-ordner")) << linksLeftOut.toStdString();
+    const QString d = local.file("d").path();
+    EXPECT_EQ(treeOf(d), (QMap<QString, QByteArray>{{"/.env", "geheim"}, {"/a;type=i", binary}, {"/Fotos [2020]", "<Ordner>"},
+                                                    {"/Fotos [2020]/x{a,b}.txt", "X"}, {"/zu-datei", "X"}}));
+    // A single file takes the same call.
+    provider->downloadTree(base + "/.env", local.file("e")).waitForFinished();
+    EXPECT_EQ(contentsOf(local.file("e").path()), "geheim");
+
+    const QString uploaded = base + QStringLiteral("-hoch");
+    local.makeFolder("d/leer");
+    provider->uploadTree(local.file("d"), uploaded).waitForFinished();
+    // Again, onto the folders that now exist: their failing creation is no error.
+    local.write("d/Fotos [2020]/neu.txt", "neu");
+    provider->uploadTree(local.file("d"), uploaded).waitForFinished();
+    EXPECT_EQ(treeOf(root + uploaded), treeOf(d));
+
+    provider->deleteTree(base).waitForFinished();
+    provider->deleteTree(uploaded).waitForFinished();
+    EXPECT_FALSE(QFileInfo::exists(root + base));
+    EXPECT_FALSE(QFileInfo::exists(root + uploaded));
+    EXPECT_EQ(contentsOf(root + outside + "/bleibt.txt"), "B");
 }
 
 } // namespace

@@ -1,12 +1,15 @@
+// Reaching hosts: the host-key scan and the connection checks, against the
+// loopback OpenSSH server and listeners that answer as the test wants.
 #include "platform/ChildProcess.h"
 #include "remote/HostKeyScanner.h"
+#include "remote/NetworkProbe.h"
+#include "remote/NetworkProbeError.h"
+#include "remote/NetworkProbeFlow.h"
 #include "remote/OpenSSHSFTPTransport.h"
 #include "remote/SftpTransportError.h"
 #include "support/RemoteChecks.h"
 #include "support/LoopbackListener.h"
 #include "support/SftpServer.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -48,6 +51,37 @@ TEST(HostKeyScanner, RefusingAndSilentHostsEndTheScanEachInItsOwnWay)
     const LoopbackListener silent;
     QFuture<QStringList> scan = OpenSSHSFTPTransport::scanFingerprints(loopback, silent.port(), 60);
     EXPECT_EQ(failureKind<SFTPTransportError>([&] { scan.waitForFinished(); }), SFTPTransportError::Kind::timeout);
+}
+
+const QString passed = QStringLiteral("<kein Fehler>");
+
+TEST(NetworkProbe, TcpTestOnlyNeedsTheConnectionTheSshTestNeedsTheGreeting)
+{
+    for (const qint64 port : {qint64(70000), qint64(0), qint64(LoopbackListener::closedPort())}) {
+        EXPECT_NE(failureOf(NetworkProbe::test(loopback, port, 5)), passed) << port;
+        EXPECT_NE(failureOf(NetworkProbe::testSSH(loopback, port, 5)), passed) << port;
+    }
+    const LoopbackListener silent;
+    const LoopbackListener ftp("220 Willkommen\r\n");
+    const LoopbackListener ssh("SSH-2.0-Fake\r\n");
+    EXPECT_EQ(failureOf(NetworkProbe::test(loopback, silent.port(), 5)), passed);
+    EXPECT_EQ(failureOf(NetworkProbe::testSSH(loopback, ssh.port(), 5)), passed);
+    const QString noBanner = failureOf(NetworkProbe::testSSH(loopback, ftp.port(), 5));
+    const QString timedOut = failureOf(NetworkProbe::testSSH(loopback, silent.port(), 0.3));
+    EXPECT_TRUE(noBanner != passed && timedOut != passed && timedOut != noBanner);
+    // Fewer than four bytes and then silence: still waiting for a greeting.
+    EXPECT_EQ(failureOf(NetworkProbe::testSSH(loopback, LoopbackListener("SSH").port(), 0.3)), timedOut);
+    EXPECT_EQ(failureOf(NetworkProbe::testSSH(loopback, LoopbackListener("SSH-\xff\xfe").port(), 5)), noBanner);
+
+    // The editor's check: an FTP greeting passes for FTPS, but is no SSH server.
+    using Tone = EditorStatus::Tone;
+    EXPECT_EQ(NetworkProbeFlow::runEndpointCheck(loopback, ftp.port(), RemoteProtocolKind::ftps).result().tone, Tone::success);
+    EXPECT_EQ(NetworkProbeFlow::runEndpointCheck(loopback, ftp.port(), std::nullopt).result().tone, Tone::failure);
+
+    QFuture<void> cancelled = NetworkProbe::testSSH(loopback, silent.port(), 600);
+    cancelled.cancel();
+    cancelled.waitForFinished();
+    EXPECT_TRUE(cancelled.isCanceled());
 }
 
 } // namespace

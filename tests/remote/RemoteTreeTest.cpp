@@ -48,8 +48,7 @@ public:
     void download(const QString& remotePath, const FileUrl& localFile) override
     {
         commands.append(QStringLiteral("get ") + remotePath);
-        QFile file(localFile.path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        EXPECT_TRUE(QFile(localFile.path()).open(QIODevice::WriteOnly)) << "the parent folder is made first";
     }
     void upload(const FileUrl&, const QString& remotePath) override { commands.append(QStringLiteral("put ") + remotePath); }
     void rename(const QString&, const QString&) override {}

@@ -1,7 +1,9 @@
 #include "remote/SftpCommand.h"
+#include "remote/SftpPromptBuffer.h"
 #include "remote/SftpTransportError.h"
+#include "support/RemoteChecks.h"
 
-#include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -12,14 +14,8 @@ TEST(SftpCommand, PathsAreQuotedAbsoluteAndLineBreaksRefused)
     // A name beginning with "-" would be read as an option even inside quotes.
     EXPECT_EQ(SftpCommand::remoteArgument(QStringLiteral("-rf")), "\"/-rf\"");
     EXPECT_EQ(SftpCommand::remoteArgument(QStringLiteral("/Ü ö")), QStringLiteral("\"/Ü ö\"").toUtf8());
-    for (const QString& path : {QStringLiteral("/a\nb"), QStringLiteral("/a\rb"), QStringLiteral("/a") + QChar(0)}) {
-        try {
-            SftpCommand::remoteArgument(path);
-            ADD_FAILURE() << "accepted " << path.toStdString();
-        } catch (const SFTPTransportError& error) {
-            EXPECT_EQ(error.kind(), SFTPTransportError::Kind::command);
-        }
-    }
+    for (const QString& path : {QStringLiteral("/a\nb"), QStringLiteral("/a\rb"), QStringLiteral("/a") + QChar(0)})
+        EXPECT_EQ(failureKind<SFTPTransportError>([&] { SftpCommand::remoteArgument(path); }), SFTPTransportError::Kind::command);
     // Local names need not be UTF-8: their bytes go through unchanged.
     EXPECT_EQ(SftpCommand::localArgument(FileUrl::fromNativePath("/tmp/\xff\"x")), "\"/tmp/\xff\\\"x\"");
     EXPECT_THROW(SftpCommand::localArgument(FileUrl::fromNativePath("/tmp/a\nb")), SFTPTransportError);
@@ -101,6 +97,41 @@ TEST(SftpCommand, ListingNamesLoseTheListedPathAndOnlyPlainNamesAreEntries)
     EXPECT_EQ(entries[2], (RemoteEntry{QStringLiteral("bare name"), false, 3, QStringLiteral("Jan 2 2024")}));
     const QString root = QStringLiteral("lrwxrwxrwx    ? root     root            7 Dec  6 08:18 /bin\n");
     EXPECT_EQ(SftpCommand::parseListing(root, QStringLiteral("/")).value(0).name, QStringLiteral("bin"));
+}
+
+const QByteArray marker = "__BRVK_DONE_42__";
+
+TEST(SftpPromptBuffer, AnswerEndsWithTheWholeLineHoldingTheMarker)
+{
+    SFTPPromptBuffer buffer;
+    buffer.append("sftp> ls -la \"/d\"\n-rw-r--r-- ? u g 1 Dec 6 08:19 caf\xc3\n\xffsftp> lcd /dev/null/__BRVK_DO");
+    EXPECT_EQ(buffer.take(marker), std::nullopt);
+    buffer.append("NE_42__");
+    // Complete only with its line end: the rest of the line belongs to it.
+    EXPECT_EQ(buffer.take(marker), std::nullopt);
+    buffer.append(": Not a directory\r\nnext answer");
+    const std::optional<QString> answer = buffer.take(marker);
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(answer->startsWith(QStringLiteral("sftp> ls -la")));
+    EXPECT_TRUE(answer->contains(QStringLiteral("caf\uFFFD\n\uFFFDsftp>")));
+    EXPECT_TRUE(answer->endsWith(QStringLiteral("Not a directory\r\n")));
+    EXPECT_EQ(buffer.tail(100), QStringLiteral("next answer"));
+    EXPECT_EQ(buffer.take(marker), std::nullopt);
+}
+
+TEST(SftpPromptBuffer, WaitersWakeForDataAndForTheEnd)
+{
+    SFTPPromptBuffer buffer;
+    const auto forever = SFTPPromptBuffer::Clock::now() + std::chrono::hours(1);
+    // Data that arrived after the waiter looked is never missed.
+    const quint64 seen = buffer.generation();
+    buffer.append("x");
+    buffer.waitForChange(seen, forever);
+    EXPECT_FALSE(buffer.didClose());
+    std::thread closer([&] { buffer.close(); });
+    buffer.waitForChange(seen + 1, forever);
+    closer.join();
+    EXPECT_TRUE(buffer.didClose());
 }
 
 } // namespace

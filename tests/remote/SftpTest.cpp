@@ -41,12 +41,7 @@ protected:
             CredentialStore::forApplication().remove(profile.id);
     }
 
-    static SftpTools tools()
-    {
-        SftpTools tools;
-        tools.askpass = BRENVIK_EXECUTABLE;
-        return tools;
-    }
+    static SftpTools tools() { return {"/usr/bin/sftp", {}, BRENVIK_EXECUTABLE}; }
     std::unique_ptr<OpenSSHSFTPTransport> transport() const { return std::make_unique<OpenSSHSFTPTransport>(profile, tools()); }
 
     SftpTestServer server;

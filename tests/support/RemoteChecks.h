@@ -14,6 +14,15 @@ inline QByteArray contentsOf(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<fehlt>");
 }
 
+// Writes a file, making its parent folders.
+inline void putFile(const QString& path, const QByteArray& contents)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+}
+
 // Relative path ("/a/b") → contents, "<Ordner>" for folders, of everything below `root`.
 inline QMap<QString, QByteArray> treeOf(const QString& root)
 {

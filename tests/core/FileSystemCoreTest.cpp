@@ -1,3 +1,4 @@
+// FileSystemCore on the local disk: listings, folder sizes and free names.
 #include "core/BrenvikError.h"
 #include "core/FileSystemCore.h"
 #include "core/SystemError.h"
@@ -6,10 +7,10 @@
 
 #include <QStringList>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
+
+using LocalFileTest::allocated;
 
 QStringList names(const QList<FileItem>& items)
 {
@@ -95,6 +96,72 @@ TEST(Listing, VanishedEntriesAreLeftOutAndCancellationDropsEverything)
         return false;
     });
     EXPECT_EQ(FileSystemCore::contents(folder.url(), false, vanish).size(), 4);
+}
+
+// Allocated sizes of regular files only: links, FIFOs and unreadable folders add nothing.
+TEST(DirectorySize, CountsAllocatedSizeOfRegularFilesOnly)
+{
+    TempFolder folder;
+    const FileUrl tiny = folder.write("eins.txt", "x");
+    const FileUrl hidden = folder.write("sub/.versteckt", QByteArray(10000, 'y'));
+    const FileUrl deep = folder.write("sub/tief/er/datei", QByteArray(70000, 'z'));
+    ASSERT_EQ(symlink(deep.nativePath().constData(), folder.file("link-auf-datei").nativePath().constData()), 0);
+    ASSERT_EQ(symlink("/", folder.file("link-auf-wurzel").nativePath().constData()), 0);
+    ASSERT_EQ(mkfifo(folder.file("fifo").nativePath().constData(), 0600), 0);
+    folder.write("zu/b", QByteArray(5000, 'b'));
+    ASSERT_EQ(chmod(folder.file("zu").nativePath().constData(), 0), 0);
+
+    const qint64 expected = allocated(tiny) + allocated(hidden) + allocated(deep);
+    EXPECT_GT(allocated(tiny), 1) << "a one-byte file takes a whole block";
+    EXPECT_EQ(FileSystemCore::directorySize(folder.file("sub")), allocated(hidden) + allocated(deep));
+    EXPECT_EQ(runUnprivileged([&] { return FileSystemCore::directorySize(folder.url()) == expected ? 0 : 1; }), 0);
+    EXPECT_EQ(FileSystemCore::directorySize(folder.file("fehlt")), 0);
+    int calls = 0;
+    EXPECT_THROW(FileSystemCore::directorySize(folder.url(), CancellationToken([&] { return ++calls > 3; })),
+                 CancellationError);
+}
+
+QByteArray freeName(const FileUrl& folder, const QByteArray& sourceName)
+{
+    const FileUrl source = FileUrl::fromNativePath(QByteArray("/anderswo/") + sourceName);
+    return FileSystemCore::uniqueDestination(source, folder).nativeFileName();
+}
+
+// Each row's name is taken (the dangling link too) before its free name is asked for.
+TEST(UniqueDestination, NumbersBeforeTheLastExtension)
+{
+    TempFolder folder;
+    EXPECT_EQ(freeName(folder.url(), "Bericht.pdf"), QByteArray("Bericht.pdf"));
+    folder.write("Bericht 2.pdf");
+    ASSERT_EQ(symlink("nirgendwo", folder.file("notiz.txt").nativePath().constData()), 0);
+    folder.makeFolder("Fotos");
+    const QByteArray name255 = QString(125, u'ä').toUtf8() + "y.txt";
+    const QByteArray longExtension = "a." + QByteArray(252, 'e');
+    for (const auto& [name, expected] :
+         {std::pair{QByteArray("Bericht.pdf"), QByteArray("Bericht 3.pdf")}, {"Fotos", "Fotos 2"},
+          {"archiv.tar.gz", "archiv.tar 2.gz"}, {".env", ".env 2"}, {"notiz.txt", "notiz 2.txt"},
+          {"caf\xe9.txt", "caf\xe9 2.txt"},
+          // Names of the full length lose the end of their base at a character boundary.
+          {name255, QString(124, u'ä').toUtf8() + " 2.txt"},
+          // An extension too long to keep counts as part of the name.
+          {longExtension, longExtension.left(253) + " 2"}}) {
+        if (name != "notiz.txt" && name != "Fotos")
+            folder.write(name);
+        EXPECT_EQ(freeName(folder.url(), name), expected) << name.constData();
+    }
+    EXPECT_EQ(freeName(folder.url(), "caf\xe8.txt"), QByteArray("caf\xe8.txt"));
+    folder.write(QString(124, u'ä').toUtf8() + " 2.txt");
+    EXPECT_EQ(freeName(folder.url(), name255), QString(124, u'ä').toUtf8() + " 3.txt");
+}
+
+TEST(UniqueDestination, AFolderThatCannotBeLookedIntoEndsWithTheSystemsError)
+{
+    TempFolder folder;
+    const FileUrl file = folder.write("datei");
+    const FileUrl closed = folder.makeFolder("verschlossen");
+    ASSERT_EQ(chmod(closed.nativePath().constData(), 0700), 0);
+    for (const auto& [where, code] : {std::pair{file, ENOTDIR}, {closed, EACCES}})
+        EXPECT_EQ(runUnprivileged([&] { return errorCodeOf([&] { freeName(where, "x"); }); }), code);
 }
 
 } // namespace
