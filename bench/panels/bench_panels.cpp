@@ -7,15 +7,15 @@
 #include "panels/FileTableModel.h"
 #include "ui/QtInteraction.h"
 
+#include "../Heartbeat.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <malloc.h>
 #include <vector>
 
@@ -30,15 +30,6 @@ double median(std::vector<double> values)
 double milliseconds(const QElapsedTimer& timer)
 {
     return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// CPU time of the calling thread: unlike wall time it does not grow while
-// other processes hold the processor, so it shows our own stalls on a busy machine.
-double threadCpuMilliseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 // Runs the event loop until the panel has put a listing in place and painted it.
@@ -64,31 +55,13 @@ NavigationRun navigateOnce(FilePanelController& panel, const FileUrl& big, const
     panel.navigate(empty);
     waitUntilShown(panel);
 
-    QElapsedTimer beat;
-    double longestStall = 0;
-    double longestCpuStall = 0;
-    double cpuAtBeat = threadCpuMilliseconds();
-    const auto heartbeatArrived = [&] {
-        longestStall = std::max(longestStall, milliseconds(beat));
-        const double cpu = threadCpuMilliseconds();
-        longestCpuStall = std::max(longestCpuStall, cpu - cpuAtBeat);
-        cpuAtBeat = cpu;
-        beat.restart();
-    };
-    QTimer heartbeat;
-    heartbeat.setTimerType(Qt::PreciseTimer);
-    heartbeat.setInterval(1);
-    QObject::connect(&heartbeat, &QTimer::timeout, heartbeatArrived);
     QElapsedTimer timer;
     timer.start();
-    heartbeat.start();
-    beat.start();
+    Heartbeat heartbeat;
     panel.navigate(big);
     waitUntilShown(panel);
     const double elapsed = milliseconds(timer);
-    heartbeatArrived();
-    heartbeat.stop();
-    return {elapsed, longestStall, longestCpuStall};
+    return {elapsed, heartbeat.longestMilliseconds(), heartbeat.longestCpuMilliseconds()};
 }
 
 } // namespace

@@ -14,58 +14,18 @@
 #include "remote/CurlRemoteProvider.h"
 #include "ui/QtInteraction.h"
 
+#include "../Heartbeat.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 namespace {
-
-// Sees how long the GUI thread went without running its timers.
-class Heartbeat {
-public:
-    Heartbeat()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { beat(); });
-        m_timer.start();
-        m_sinceBeat.start();
-    }
-    double longestMilliseconds()
-    {
-        beat();
-        return m_longest;
-    }
-    double longestCpuMilliseconds() const { return m_longestCpu; }
-
-private:
-    static double threadCpuMilliseconds()
-    {
-        timespec now{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-        return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-    }
-    void beat()
-    {
-        m_longest = std::max(m_longest, double(m_sinceBeat.nsecsElapsed()) / 1e6);
-        m_sinceBeat.restart();
-        const double cpu = threadCpuMilliseconds();
-        m_longestCpu = std::max(m_longestCpu, cpu - m_cpuAtBeat);
-        m_cpuAtBeat = cpu;
-    }
-    QTimer m_timer;
-    QElapsedTimer m_sinceBeat;
-    double m_longest = 0;
-    double m_cpuAtBeat = threadCpuMilliseconds();
-    double m_longestCpu = 0;
-};
 
 template <typename Signal>
 void waitFor(FilePanelController& panel, Signal signal)

@@ -3,6 +3,7 @@
 #include "panels/FilePanelController.h"
 #include "platform/PlatformTexts.h"
 #include "ui/Interaction.h"
+#include "ui/OperationAlerts.h"
 
 namespace RemoteCommands {
 
@@ -40,15 +41,13 @@ void deleteSelection(FilePanelController& panel, Interaction& interaction)
     const QStringList names = panel.remoteDeletionNames();
     if (names.isEmpty())
         return interaction.beep();
-    QStringList lines = names.mid(0, namedEntries);
-    if (names.size() > namedEntries)
-        lines.append(QStringLiteral("…"));
     AlertRequest request;
     request.style = AlertStyle::warning;
     request.message = QStringLiteral("Remote-Auswahl endgültig löschen?");
     request.informativeText =
         PlatformTexts::localized(QStringLiteral("Auf dem Server steht der macOS-Papierkorb nicht zur Verfügung.\n\n"))
-        + QString::number(names.size()) + QStringLiteral(" Objekt(e):\n") + lines.join(u'\n');
+        + QString::number(names.size()) + QStringLiteral(" Objekt(e):\n")
+        + OperationAlerts::listedLines(names, namedEntries);
     request.buttons = {QStringLiteral("Löschen"), QStringLiteral("Abbrechen")};
     if (interaction.runAlert(request).buttonIndex == 0)
         panel.deleteRemoteSelection();

@@ -10,7 +10,6 @@ namespace {
 
 constexpr int reportedFailures = 8;
 constexpr int namedTrashEntries = 5;
-const QString ellipsis = QStringLiteral("…");
 
 QString sizeText(const FileUrl& url)
 {
@@ -19,6 +18,14 @@ QString sizeText(const FileUrl& url)
 }
 
 } // namespace
+
+QString listedLines(const QStringList& lines, qsizetype shown)
+{
+    QStringList listed = lines.mid(0, shown);
+    if (lines.size() > shown)
+        listed.append(QStringLiteral("…"));
+    return listed.join(u'\n');
+}
 
 AlertRequest confirmation(Kind kind, qsizetype count, const QString& sourceDescription, const FileUrl& destination)
 {
@@ -64,31 +71,28 @@ FileOperationQueue::ConflictDecision conflictDecision(const AlertResponse& respo
 AlertRequest failureReport(const QList<FileOperationQueue::Failure>& failures)
 {
     QStringList lines;
-    for (qsizetype i = 0; i < failures.size() && i < reportedFailures; ++i)
-        lines.append(failures.at(i).source.fileName() + QStringLiteral(": ") + failures.at(i).message);
-    if (failures.size() > reportedFailures)
-        lines.append(ellipsis);
+    // One more than is shown, so that "…" follows when there are more.
+    for (const FileOperationQueue::Failure& failure : failures.mid(0, reportedFailures + 1))
+        lines.append(failure.source.fileName() + QStringLiteral(": ") + failure.message);
 
     AlertRequest request;
     request.style = AlertStyle::warning;
     request.message = QString::number(failures.size()) + QStringLiteral(" Vorgang/Vorgänge fehlgeschlagen");
-    request.informativeText = lines.join(QLatin1Char('\n'));
+    request.informativeText = listedLines(lines, reportedFailures);
     request.buttons = {QStringLiteral("Erneut versuchen"), QStringLiteral("Schließen")};
     return request;
 }
 
 AlertRequest trashQuestion(const QList<FileUrl>& urls)
 {
-    QStringList lines;
-    for (qsizetype i = 0; i < urls.size() && i < namedTrashEntries; ++i)
-        lines.append(urls.at(i).fileName());
-    if (urls.size() > namedTrashEntries)
-        lines.append(ellipsis);
+    QStringList names;
+    for (const FileUrl& url : urls.mid(0, namedTrashEntries + 1))
+        names.append(url.fileName());
 
     AlertRequest request;
     request.style = AlertStyle::warning;
     request.message = QString::number(urls.size()) + QStringLiteral(" Objekt(e) in den Papierkorb?");
-    request.informativeText = lines.join(QLatin1Char('\n'));
+    request.informativeText = listedLines(names, namedTrashEntries);
     request.buttons = {QStringLiteral("In den Papierkorb"), QStringLiteral("Abbrechen")};
     return request;
 }

@@ -8,6 +8,9 @@ namespace OperationAlerts {
 
 using Kind = FileOperationQueue::Kind;
 
+// The first `shown` lines, one per line, and "…" on a line of its own when there are more.
+QString listedLines(const QStringList& lines, qsizetype shown);
+
 // "3 Objekt(e) kopieren?" with source and destination; "Kopieren" or "Verschieben" first.
 AlertRequest confirmation(Kind kind, qsizetype count, const QString& sourceDescription, const FileUrl& destination);
 
