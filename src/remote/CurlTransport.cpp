@@ -5,7 +5,6 @@
 #include "core/SystemError.h"
 #include "remote/CurlCommand.h"
 #include "remote/FtpListing.h"
-#include "remote/PartialDownload.h"
 #include "remote/RemoteDiagnostics.h"
 #include "remote/RemoteTransportError.h"
 
@@ -138,10 +137,7 @@ bool CurlTransport::probeDirectory(const QString& path)
 
 void CurlTransport::download(const QString& remotePath, const FileUrl& localFile)
 {
-    const QByteArray source = url(remotePath, false);
-    downloadThroughPartialFile(localFile, [&](const FileUrl& partial) {
-        run({source, "--output", partial.nativePath()}, CurlCommand::Limit::stall);
-    });
+    downloadFiles({{remotePath, localFile}}, [](qsizetype) {});
 }
 
 void CurlTransport::downloadFiles(const QList<FileDownload>& files, const std::function<void(qsizetype)>& arrived)

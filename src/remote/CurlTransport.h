@@ -18,13 +18,14 @@ public:
     // RemoteTransportError::listingTooLarge beyond FtpListing's limits.
     QList<RemoteEntry> list(const QString& path) override;
     bool probeDirectory(const QString& path) override;
-    // Written beside the destination under a ".brvk-" name and moved into place
-    // when complete: a failed transfer leaves an existing file as it was.
+    // A batch of one.
     void download(const QString& remotePath, const FileUrl& localFile) override;
     // Several files through one curl, which logs in once for them all (a new
-    // log-in per file costs more than a small file's transfer). Each file has its
-    // own ".brvk-" file, moved into place once curl has ended and reported that
-    // file's transfer complete; a batch is bounded in files and argument bytes.
+    // log-in per file costs more than a small file's transfer). Each file is
+    // written beside its destination under a ".brvk-" name and moved into place
+    // once curl has ended and reported its transfer complete, so a failed
+    // transfer leaves an existing file as it was. A batch is bounded in files and
+    // argument bytes.
     void downloadFiles(const QList<FileDownload>& files, const std::function<void(qsizetype)>& arrived) override;
     void upload(const FileUrl& localFile, const QString& remotePath) override;
     // Refuses a target the parent's listing shows (RNTO itself would replace it).

@@ -145,15 +145,15 @@ TEST_F(CurlCraftedListing, NameLeadingOutOfTheFolderStopsDownloadAndDeleteBefore
 TEST_F(CurlCraftedListing, AFileGoneSinceTheListingEndsTheFolderWhatCameBeforeIsInPlaceAndLogged)
 {
     const QString folder = base + QStringLiteral("/fall");
-    for (const char* name : {"a b;type=a.txt", "leer", "z.txt"})
-        putFile(onServer(folder + u'/' + name), name == QByteArray("leer") ? "" : name);
+    for (const QString& name : QStringList{"a b;type=a.txt", "leer", "z.txt"})
+        putFile(onServer(folder + u'/' + name), name == u"leer" ? "" : name.toUtf8());
     putFile(onServer(folder + "/.crafted-list"), fileLine("a b;type=a.txt") + fileLine("leer") + fileLine("weg") + fileLine("z.txt"));
+    local.write("d/weg", "alt");
     const auto log = std::make_shared<RemoteTransferLog>();
     EXPECT_EQ(failureOf(provider->downloadTree(folder, local.file("d"), log)),
               "Remote-Vorgang fehlgeschlagen bei „" + folder + "/weg“: curl: (78) The file does not exist");
-    EXPECT_EQ(log->files, QStringList({folder + "/a b;type=a.txt", folder + "/leer"}));
-    EXPECT_TRUE(log->folders.isEmpty());
-    EXPECT_EQ(treeOf(local.file("d").path()), (QMap<QString, QByteArray>{{"/a b;type=a.txt", "a b;type=a.txt"}, {"/leer", ""}}));
+    EXPECT_EQ(log->files + log->folders, QStringList({folder + "/a b;type=a.txt", folder + "/leer"}));
+    EXPECT_EQ(treeOf(local.file("d").path()), (QMap<QString, QByteArray>{{"/a b;type=a.txt", "a b;type=a.txt"}, {"/leer", ""}, {"/weg", "alt"}}));
 }
 
 TEST_F(CurlCraftedListing, EndlessListingsEndWithAClearErrorLargeOnesStillList)
