@@ -135,8 +135,7 @@ TEST(CurlSecrets, RunningCurlHasThePasswordOnlyOnItsStandardInput)
     EXPECT_TRUE(commandLine.startsWith(QByteArray("/usr/bin/curl\0", 14))) << commandLine.constData();
     EXPECT_TRUE(commandLine.contains("--config")) << commandLine.constData();
     EXPECT_FALSE(environment.isEmpty());
-    EXPECT_FALSE(commandLine.contains("4711"));
-    EXPECT_FALSE(environment.contains("4711"));
+    EXPECT_FALSE(commandLine.contains("4711") || environment.contains("4711"));
     EXPECT_TRUE(input.contains("pipe:")) << input.constData();
     EXPECT_THROW(listing.waitForFinished(), BrenvikError);
 }

@@ -16,14 +16,10 @@ while True:
     except FileExistsError:
         n += 1
 def given(name, default=b""):
-    try:
-        with open(os.path.join(folder, "%s-%d" % (name, n)), "rb") as f:
-            return f.read()
-    except FileNotFoundError:
-        return default
+    path = os.path.join(folder, "%s-%d" % (name, n))
+    return open(path, "rb").read() if os.path.exists(path) else default
 sys.stdin.buffer.read()
-with open(os.path.join(folder, "call-%d" % n, "arguments"), "wb") as f:
-    f.write(b"\0".join(os.fsencode(a) for a in sys.argv[1:]))
+open(os.path.join(folder, "call-%d" % n, "arguments"), "wb").write(b"\0".join(os.fsencode(a) for a in sys.argv[1:]))
 time.sleep(float(given("delay", b"0")))
 out = open(sys.argv[sys.argv.index("--output") + 1], "wb") if "--output" in sys.argv else sys.stdout.buffer
 out.write(given("output"))
