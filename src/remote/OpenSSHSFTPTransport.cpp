@@ -97,14 +97,21 @@ QFuture<QStringList> OpenSSHSFTPTransport::scanFingerprints(const QString& host,
     });
 }
 
+QString OpenSSHSFTPTransport::pinnedFingerprint() const
+{
+    const QString expected = m_profile.expectedHostKey.trimmed();
+    if (!expected.startsWith(u"SHA256:"))
+        throw SFTPTransportError::missingHostKey();
+    return expected;
+}
+
 const QByteArray& OpenSSHSFTPTransport::knownHosts()
 {
     if (!m_knownHosts) {
-        const QString expected = m_profile.expectedHostKey.trimmed();
-        if (!expected.startsWith(u"SHA256:"))
-            throw SFTPTransportError::missingHostKey();
-        const QString line = HostKeyScanner::verifiedLine(m_profile.host, m_profile.port, expected, m_tools.hostKeys);
-        m_knownHosts = writeKnownHostsFile(line);
+        const HostKeyScanner::PinnedLine pinned =
+            HostKeyScanner::verifiedLine(m_profile.host, m_profile.port, pinnedFingerprint(), m_tools.hostKeys);
+        m_knownHosts = writeKnownHostsFile(pinned.line);
+        m_lineUnchecked = pinned.remembered;
     }
     return *m_knownHosts;
 }
@@ -118,7 +125,23 @@ SftpSession& OpenSSHSFTPTransport::session()
     auto session = std::make_unique<SftpSession>(
         m_profile.host, m_profile.port, m_tools.sftp, SftpCommand::sessionArguments(m_profile, knownHostsPath),
         SftpCommand::sessionEnvironment(m_profile, m_tools.askpass, SftpCommand::inheritedCharacterLocale()));
-    session->start(SftpCommand::readyWait(m_profile.timeout));
+    try {
+        session->start(SftpCommand::readyWait(m_profile.timeout));
+    } catch (const SFTPTransportError& error) {
+        // ssh only says the key was refused; whether the server changed its
+        // key is for a scan to tell, once per remembered line.
+        if (m_lineUnchecked && error.kind() == SFTPTransportError::Kind::command) {
+            m_lineUnchecked = false;
+            try {
+                HostKeyScanner::recheck(m_profile.host, m_profile.port, pinnedFingerprint(), m_tools.hostKeys);
+            } catch (const SFTPTransportError&) {
+                removeKnownHostsFile();
+                throw;
+            }
+        }
+        throw;
+    }
+    m_lineUnchecked = false;
     m_session = std::move(session);
     return *m_session;
 }
@@ -227,6 +250,11 @@ void OpenSSHSFTPTransport::deleteEntry(const QString& path, bool directory)
 void OpenSSHSFTPTransport::disconnect()
 {
     m_session.reset();
+    removeKnownHostsFile();
+}
+
+void OpenSSHSFTPTransport::removeKnownHostsFile()
+{
     if (m_knownHosts) {
         ::unlink(m_knownHosts->constData());
         m_knownHosts.reset();

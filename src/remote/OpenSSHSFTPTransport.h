@@ -42,7 +42,8 @@ public:
 
     // The fingerprint of the server's first host key for the user to confirm,
     // scanned off the caller's thread; ends within 8 seconds however many
-    // seconds `timeout` says. Fills the HostKeyLineCache.
+    // seconds `timeout` says. Its line waits in the HostKeyLineCache for the
+    // connection right after.
     static QFuture<QStringList> scanFingerprints(const QString& host, qint64 port, double timeout,
                                                  const HostKeyTools& tools = {});
 
@@ -74,11 +75,15 @@ private:
     QString batch(const QByteArray& commands, std::chrono::milliseconds extraWait = {},
                   const std::function<qint64()>& progress = {});
     QString listing(const QString& path, const char* options);
+    QString pinnedFingerprint() const;
     const QByteArray& knownHosts();
+    void removeKnownHostsFile();
     SftpSession& session();
 
     RemoteProfile m_profile;
     SftpTools m_tools;
     std::optional<QByteArray> m_knownHosts;
+    // The line came from the cache and no session has started with it yet.
+    bool m_lineUnchecked = false;
     std::unique_ptr<SftpSession> m_session;
 };

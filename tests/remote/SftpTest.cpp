@@ -4,7 +4,10 @@
 
 #include "platform/ChildProcess.h"
 #include "remote/CredentialStore.h"
+#include "remote/HostKeyLineCache.h"
 #include "remote/CurlRemoteProvider.h"
+#include "remote/HostKeyScanner.h"
+#include "remote/KnownHostLine.h"
 #include "remote/OpenSSHSFTPTransport.h"
 #include "remote/RemoteTransportError.h"
 #include "remote/RemoteTree.h"
@@ -81,6 +84,17 @@ TEST_F(Sftp, PinsAreCheckedBeforeSftpStarts)
                                              : SFTPTransportError::Kind::missingHostKey);
         EXPECT_FALSE(sftp.knownHostsFile());
     }
+    // A line remembered from an earlier run whose key the server no longer has:
+    // the refused log-in is named as the changed key, and the line is forgotten.
+    std::optional<KnownHostLine> gone = KnownHostLine::parse(
+        HostKeyScanner::verifiedLine(profile.host, server.port, server.fingerprint).line);
+    ASSERT_TRUE(gone);
+    gone->key.back() = char(gone->key.back() ^ 1);
+    HostKeyLineCache::shared().keep(profile.host, server.port, gone->fingerprint(), gone->text());
+    profile.expectedHostKey = gone->fingerprint();
+    EXPECT_EQ(failureKind<SFTPTransportError>([&] { transport()->list(QStringLiteral("/")); }),
+              SFTPTransportError::Kind::hostKeyMismatch);
+    EXPECT_FALSE(HostKeyLineCache(HostKeyLineCache::shared().file()).line(profile.host, server.port, gone->fingerprint()));
     // A pin copied with blanks and a line break around it is the same pin.
     profile.expectedHostKey = QStringLiteral("  ") + server.fingerprint + QStringLiteral(" \n");
     EXPECT_FALSE(transport()->list(QStringLiteral("/")).isEmpty());
