@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ChildProcess.h"
 #include "remote/CurlCommand.h"
 #include "remote/RemoteProfile.h"
 #include "remote/RemoteTransport.h"
@@ -20,6 +21,11 @@ public:
     // Written beside the destination under a ".brvk-" name and moved into place
     // when complete: a failed transfer leaves an existing file as it was.
     void download(const QString& remotePath, const FileUrl& localFile) override;
+    // Several files through one curl, which logs in once for them all (a new
+    // log-in per file costs more than a small file's transfer). Each file has its
+    // own ".brvk-" file, moved into place once curl has ended and reported that
+    // file's transfer complete; a batch is bounded in files and argument bytes.
+    void downloadFiles(const QList<FileDownload>& files, const std::function<void(qsizetype)>& arrived) override;
     void upload(const FileUrl& localFile, const QString& remotePath) override;
     // Refuses a target the parent's listing shows (RNTO itself would replace it).
     void rename(const QString& path, const QString& newPath) override;
@@ -41,6 +47,12 @@ public:
                 const std::function<void()>& onOutputLimit = {});
 
 private:
+    // Runs curl as `run` does and returns how it ended, whatever its exit status;
+    // throws only when it could not start or the stop check said stop.
+    ChildProcessResult execute(const QList<QByteArray>& operationArguments, CurlCommand::Limit limit,
+                               qsizetype outputLimit = -1);
+    void downloadBatch(const QList<FileDownload>& files, const QList<QByteArray>& urls,
+                       const std::function<void(qsizetype)>& arrived);
     QString runListing(const QString& path, const QList<QByteArray>& extraArguments);
     QByteArray url(const QString& path, bool directory) const;
 

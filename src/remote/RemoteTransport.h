@@ -6,6 +6,13 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
+
+// One file of a batch download.
+struct FileDownload {
+    QString remotePath;
+    FileUrl localFile;
+};
 
 // The single operations of one remote protocol. A provider calls them on its own
 // worker thread, one at a time; they block until the server has answered and
@@ -24,6 +31,17 @@ public:
     // Whether the path can be listed as a folder; never fails.
     virtual bool probeDirectory(const QString& path) = 0;
     virtual void download(const QString& remotePath, const FileUrl& localFile) = 0;
+    // The files in order, each as `download` leaves it; the first failure ends
+    // the batch and is thrown. `arrived` hears the index of each file once it is
+    // in place, so that a failure still tells what came before it.
+    virtual void downloadFiles(const QList<FileDownload>& files, const std::function<void(qsizetype)>& arrived)
+    {
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            m_stop.throwIfCancelled();
+            download(files[i].remotePath, files[i].localFile);
+            arrived(i);
+        }
+    }
     virtual void upload(const FileUrl& localFile, const QString& remotePath) = 0;
     // Refuses to replace an existing entry where the protocol allows that.
     virtual void rename(const QString& path, const QString& newPath) = 0;

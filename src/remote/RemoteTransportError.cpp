@@ -25,6 +25,12 @@ RemoteTransportError RemoteTransportError::commandFailed(const QString& message)
     return {Kind::commandFailed, QStringLiteral("Remote-Vorgang fehlgeschlagen: ") + message};
 }
 
+RemoteTransportError RemoteTransportError::fileFailed(const QString& path, const QString& message)
+{
+    return {Kind::commandFailed,
+            QStringLiteral("Remote-Vorgang fehlgeschlagen bei „%1“: %2").arg(printable(path), message)};
+}
+
 RemoteTransportError RemoteTransportError::invalidName()
 {
     return {Kind::invalidName, QStringLiteral("Der Remote-Name ist nicht zulässig.")};

@@ -21,6 +21,8 @@ public:
     };
 
     static RemoteTransportError commandFailed(const QString& message);
+    // commandFailed for one file of several that one command worked on.
+    static RemoteTransportError fileFailed(const QString& path, const QString& message);
     static RemoteTransportError invalidName();
     static RemoteTransportError unsafeEntryName(const QString& name);
     static RemoteTransportError untypedListing(const QString& folder);

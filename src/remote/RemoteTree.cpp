@@ -122,13 +122,9 @@ public:
     void download(const RemoteEntry& entry, const QString& remotePath, const FileUrl& local, int depth)
     {
         m_token.throwIfCancelled();
-        if (entry.isLink && m_transport.probeDirectory(remotePath)) {
-            m_leftOut.append(remotePath);
-            return;
-        }
         if (!entry.isDirectory || entry.isLink) {
-            m_transport.download(remotePath, local);
-            logged(&RemoteTransferLog::files, remotePath);
+            if (isFileToFetch(entry, remotePath))
+                fetch({{remotePath, local}});
             return;
         }
         if (depth > maximumDepth)
@@ -137,8 +133,19 @@ public:
         const QList<RemoteEntry> entries = m_transport.listExactly(remotePath);
         requireSafeListing(remotePath, entries);
         const qsizetype leftOutBefore = m_leftOut.size();
-        for (const RemoteEntry& child : entries)
-            download(child, RemoteTree::childPath(remotePath, child.name), local.appending(child.name), depth + 1);
+        // The folder's files go together: a transport may fetch them through one connection.
+        QList<FileDownload> files;
+        for (const RemoteEntry& child : entries) {
+            const QString childPath = RemoteTree::childPath(remotePath, child.name);
+            if (child.isDirectory && !child.isLink) {
+                download(child, childPath, local.appending(child.name), depth + 1);
+                continue;
+            }
+            m_token.throwIfCancelled();
+            if (isFileToFetch(child, childPath))
+                files.append({childPath, local.appending(child.name)});
+        }
+        fetch(files);
         if (m_leftOut.size() == leftOutBefore)
             logged(&RemoteTransferLog::folders, remotePath);
     }
@@ -204,6 +211,23 @@ public:
     }
 
 private:
+    // Files and links to files; a link to a folder is left out.
+    bool isFileToFetch(const RemoteEntry& entry, const QString& remotePath)
+    {
+        if (!entry.isLink || !m_transport.probeDirectory(remotePath))
+            return true;
+        m_leftOut.append(remotePath);
+        return false;
+    }
+
+    void fetch(const QList<FileDownload>& files)
+    {
+        if (files.isEmpty())
+            return;
+        m_token.throwIfCancelled();
+        m_transport.downloadFiles(files, [&](qsizetype i) { logged(&RemoteTransferLog::files, files[i].remotePath); });
+    }
+
     void logged(QStringList RemoteTransferLog::*list, const QString& path)
     {
         if (m_log)

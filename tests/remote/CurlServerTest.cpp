@@ -142,6 +142,20 @@ TEST_F(CurlCraftedListing, NameLeadingOutOfTheFolderStopsDownloadAndDeleteBefore
     EXPECT_TRUE(QFileInfo::exists(onServer(base + "/fall/harmlos.txt")));
 }
 
+TEST_F(CurlCraftedListing, AFileGoneSinceTheListingEndsTheFolderWhatCameBeforeIsInPlaceAndLogged)
+{
+    const QString folder = base + QStringLiteral("/fall");
+    for (const char* name : {"a b;type=a.txt", "leer", "z.txt"})
+        putFile(onServer(folder + u'/' + name), name == QByteArray("leer") ? "" : name);
+    putFile(onServer(folder + "/.crafted-list"), fileLine("a b;type=a.txt") + fileLine("leer") + fileLine("weg") + fileLine("z.txt"));
+    const auto log = std::make_shared<RemoteTransferLog>();
+    EXPECT_EQ(failureOf(provider->downloadTree(folder, local.file("d"), log)),
+              "Remote-Vorgang fehlgeschlagen bei „" + folder + "/weg“: curl: (78) The file does not exist");
+    EXPECT_EQ(log->files, QStringList({folder + "/a b;type=a.txt", folder + "/leer"}));
+    EXPECT_TRUE(log->folders.isEmpty());
+    EXPECT_EQ(treeOf(local.file("d").path()), (QMap<QString, QByteArray>{{"/a b;type=a.txt", "a b;type=a.txt"}, {"/leer", ""}}));
+}
+
 TEST_F(CurlCraftedListing, EndlessListingsEndWithAClearErrorLargeOnesStillList)
 {
     QByteArray large;
