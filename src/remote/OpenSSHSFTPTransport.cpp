@@ -1,5 +1,6 @@
 #include "remote/OpenSSHSFTPTransport.h"
 
+#include "core/FileSystemCore.h"
 #include "core/SystemError.h"
 #include "platform/FileWriting.h"
 #include "platform/TemporaryDirectory.h"
@@ -29,6 +30,8 @@ using std::chrono::milliseconds;
 // The least a working line moves during an upload, which sftp does not report
 // on: the wait for a put grows by one second per this many bytes.
 constexpr qint64 slowestUploadBytesPerSecond = 64 * 1024;
+// Enough to cover the way from sftp to this program and back.
+constexpr qsizetype commandsAhead = 16;
 
 QByteArray ownExecutable()
 {
@@ -214,6 +217,47 @@ void OpenSSHSFTPTransport::download(const QString& remotePath, const FileUrl& lo
             "get " + SftpCommand::remoteArgument(remotePath) + ' ' + SftpCommand::localArgument(partial) + '\n';
         batch(command, {}, [&partial] { return fileSize(partial.nativePath()); });
     });
+}
+
+void OpenSSHSFTPTransport::downloadFiles(const QList<FileDownload>& files,
+                                         const std::function<void(qsizetype)>& arrived)
+{
+    if (files.isEmpty())
+        return;
+    SftpSession& running = session();
+    SFTPDiagnostics::shared().record(QStringLiteral("Aktion gestartet: get (%1 Dateien)").arg(files.size()));
+    const milliseconds wait = SftpCommand::commandWait(m_profile.timeout);
+    QList<FileUrl> partials;
+    QList<QByteArray> markers;
+    qsizetype done = 0;
+    try {
+        while (done < files.size()) {
+            m_stop.throwIfCancelled();
+            // Commands go out ahead, so that sftp never waits for this program
+            // between files; an answer tells which file it belongs to by its order.
+            while (markers.size() < files.size() && markers.size() - done < commandsAhead) {
+                const FileDownload& file = files[markers.size()];
+                partials.append(file.localFile.parent().appending(FileSystemCore::temporaryName()));
+                markers.append(running.send("get " + SftpCommand::remoteArgument(file.remotePath) + ' '
+                                                + SftpCommand::localArgument(partials.last()) + '\n',
+                                            wait));
+            }
+            const FileUrl& partial = partials[done];
+            const SftpSession::Answer answer =
+                running.receive(markers[done], wait, [&partial] { return fileSize(partial.nativePath()); }, m_stop);
+            if (!answer.errors.isEmpty())
+                throw SFTPTransportError::command(answer.errors);
+            movePartialIntoPlace(partial, files[done].localFile);
+            arrived(done++);
+        }
+    } catch (...) {
+        // The commands sent ahead would still write: sftp ends before their
+        // files go.
+        m_session.reset();
+        for (qsizetype i = done; i < partials.size(); ++i)
+            ::unlink(partials[i].nativePath().constData());
+        throw;
+    }
 }
 
 void OpenSSHSFTPTransport::upload(const FileUrl& localFile, const QString& remotePath)

@@ -57,6 +57,8 @@ public:
     // Written beside the destination under a ".brvk-" name and moved into place
     // when complete: a failed transfer leaves an existing file as it was.
     void download(const QString& remotePath, const FileUrl& localFile) override;
+    // One command after the other in the same session, several on their way at once.
+    void downloadFiles(const QList<FileDownload>& files, const std::function<void(qsizetype)>& arrived) override;
     void upload(const FileUrl& localFile, const QString& remotePath) override;
     // Refuses to replace an existing entry (sftp's own rename would).
     void rename(const QString& path, const QString& newPath) override;
