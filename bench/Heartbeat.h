@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <ctime>
 
-// Sees how long the GUI thread went without running its timers (a 1 ms timer),
+// Sees how long the GUI thread went without running its timers (a 5 ms timer:
+// fine enough for stalls of tens of milliseconds, and light enough not to slow
+// down what it watches),
 // in wall time and in the thread's own CPU time, which does not grow while
 // other processes hold the processor: it shows our own stalls on a busy machine.
 class Heartbeat {
@@ -14,7 +16,7 @@ public:
     Heartbeat()
     {
         m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
+        m_timer.setInterval(5);
         QObject::connect(&m_timer, &QTimer::timeout, [this] { beat(); });
         m_timer.start();
         m_sinceBeat.start();

@@ -15,7 +15,7 @@ if [ -z "${BRVK_TEST_SFTP_PORT:-}" ]; then
   exec "$root/scripts/services/secret-service.sh" "$root/scripts/services/sshd.sh" "$0" "$@"
 fi
 
-build="$root/build-sftp-bench"
+build=${BUILD:-$root/build-sftp-bench}
 runs=${RUNS:-5}
 listings=${LISTINGS:-200}
 entries=${ENTRIES:-1000}

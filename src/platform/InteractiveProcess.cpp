@@ -16,6 +16,10 @@ using std::chrono::milliseconds;
 
 constexpr milliseconds killDelay{500};
 constexpr milliseconds exitPollInterval{10};
+// Reads smaller than this count as a tool talking line by line.
+constexpr ssize_t smallRead = 4096;
+constexpr int smallReadsBeforeGathering = 8;
+constexpr int gatheringMilliseconds = 1;
 
 int millisecondsUntil(Clock::time_point deadline)
 {
@@ -59,8 +63,10 @@ void InteractiveProcess::readLoop()
     int output = m_process.standardOutput();
     int error = m_process.standardError();
     char buffer[64 * 1024];
+    int smallReadsInARow = 0;
     while (output >= 0 || error >= 0) {
         pollfd watched[3] = {{m_wake[0], POLLIN, 0}, {output, POLLIN, 0}, {error, POLLIN, 0}};
+        const Clock::time_point waitStarted = Clock::now();
         if (poll(watched, 3, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -68,6 +74,7 @@ void InteractiveProcess::readLoop()
         }
         if (watched[0].revents != 0)
             return;
+        bool onlySmallReads = true;
         for (int i = 1; i < 3; ++i) {
             if (watched[i].revents == 0)
                 continue;
@@ -76,6 +83,7 @@ void InteractiveProcess::readLoop()
                 continue;
             const auto& sink = i == 1 ? m_sinks.standardOutput : m_sinks.standardError;
             if (count > 0) {
+                onlySmallReads = onlySmallReads && count < smallRead;
                 if (sink)
                     sink(QByteArrayView(buffer, count));
                 continue;
@@ -83,6 +91,18 @@ void InteractiveProcess::readLoop()
             // End of file (or a broken pipe): this stream is finished. poll()
             // ignores negative descriptors, so it simply drops out.
             (i == 1 ? output : error) = -1;
+        }
+        const bool cameAtOnce = Clock::now() - waitStarted < milliseconds(gatheringMilliseconds);
+        smallReadsInARow = onlySmallReads && cameAtOnce ? smallReadsInARow + 1 : 0;
+        // A tool that writes line by line (sftp's listings) would wake this
+        // thread once per line, which costs more than the line. While small
+        // pieces keep coming one right after the other, they gather for a
+        // moment; an answer after a quiet spell is passed on at once, and a
+        // stop ends the pause.
+        if (smallReadsInARow >= smallReadsBeforeGathering) {
+            pollfd wake{m_wake[0], POLLIN, 0};
+            if (poll(&wake, 1, gatheringMilliseconds) > 0)
+                return;
         }
     }
     if (m_sinks.closed)

@@ -56,7 +56,7 @@ std::optional<RemoteEntry> parseLine(QStringView line)
 
 namespace FtpListing {
 
-QList<RemoteEntry> parse(const QString& listing)
+QList<RemoteEntry> parseUnsorted(const QString& listing)
 {
     const QStringList lines = splitNonEmptyLines(listing);
     QList<RemoteEntry> entries;
@@ -64,6 +64,12 @@ QList<RemoteEntry> parse(const QString& listing)
     for (const QString& line : lines)
         if (auto entry = parseLine(line))
             entries.append(std::move(*entry));
+    return entries;
+}
+
+QList<RemoteEntry> parse(const QString& listing)
+{
+    QList<RemoteEntry> entries = parseUnsorted(listing);
     sortEntries(entries);
     return entries;
 }

@@ -11,9 +11,11 @@ namespace FtpListing {
 constexpr qsizetype maximumBytes = 64 * 1024 * 1024;
 constexpr qsizetype maximumEntries = 1'000'000;
 
-// Entries of the listing, folders first, then names in natural order (stable).
-// Lines that are not entries (the block total, "." and "..", other formats) are skipped.
-// A link is listed as "name -> target": its name is what stands before the arrow.
+// Entries of the listing in the server's order. Lines that are not entries
+// (the block total, "." and "..", other formats) are skipped. A link is listed
+// as "name -> target": its name is what stands before the arrow.
+QList<RemoteEntry> parseUnsorted(const QString& listing);
+// The same, folders first, then names in natural order (stable).
 QList<RemoteEntry> parse(const QString& listing);
 
 // A names-only listing (NLST): one entry per line, "." and ".." left out, in the

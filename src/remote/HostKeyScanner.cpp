@@ -3,6 +3,7 @@
 #include "core/TextLines.h"
 #include "platform/ChildProcess.h"
 #include "remote/HostKeyLineCache.h"
+#include "remote/KnownHostLine.h"
 #include "remote/SftpCommand.h"
 #include "remote/SftpTransportError.h"
 
@@ -12,17 +13,12 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* keyTypes[] = {"ed25519", "ecdsa", "rsa"};
 
-// ssh-keygen's "256 SHA256:… host (ED25519)"; nothing for a line it rejects.
-std::optional<QString> fingerprintOf(const QString& line, const HostKeyTools& tools)
+QStringList fingerprintsOf(const QList<ScannedHostKey>& keys)
 {
-    ChildProcess keygen(tools.keygen, {"-l", "-E", "sha256", "-f", "-"});
-    const ChildProcessResult result = keygen.runToCompletion(line.toUtf8() + '\n');
-    if (result.exitStatus != 0)
-        return std::nullopt;
-    for (const QString& word : QString::fromUtf8(result.standardOutput).split(QChar(u' '), Qt::SkipEmptyParts))
-        if (word.startsWith(u"SHA256:"))
-            return word.trimmed();
-    return std::nullopt;
+    QStringList fingerprints;
+    for (const ScannedHostKey& key : keys)
+        fingerprints.append(key.fingerprint);
+    return fingerprints;
 }
 
 } // namespace
@@ -48,13 +44,11 @@ QList<ScannedHostKey> scan(const QString& host, qint64 port, const std::optional
         if (result.exitStatus != 0)
             continue;
         for (const QString& line : splitNonEmptyLines(QString::fromUtf8(result.standardOutput))) {
-            if (line.startsWith(u'#'))
+            const std::optional<KnownHostLine> key = KnownHostLine::parse(line);
+            if (!key)
                 continue;
-            const std::optional<QString> fingerprint = fingerprintOf(line, tools);
-            if (!fingerprint)
-                continue;
-            found.append({line, *fingerprint});
-            if (!expected || *fingerprint == *expected)
+            found.append({key->text(), key->fingerprint()});
+            if (!expected || found.last().fingerprint == *expected)
                 return found;
         }
     }
@@ -68,24 +62,38 @@ QStringList fetchFingerprints(const QString& host, qint64 port, const HostKeyToo
     const QList<ScannedHostKey> keys = scan(host, port, std::nullopt, tools);
     if (keys.isEmpty())
         throw SFTPTransportError::noServerKey();
-    HostKeyLineCache::shared().store(host, port, keys.first().fingerprint, keys.first().line);
+    HostKeyLineCache::shared().remember(host, port, keys.first().fingerprint, keys.first().line);
     return {keys.first().fingerprint};
 }
 
-QString verifiedLine(const QString& host, qint64 port, const QString& expected, const HostKeyTools& tools)
+PinnedLine verifiedLine(const QString& host, qint64 port, const QString& expected, const HostKeyTools& tools)
 {
-    if (const std::optional<QString> cached = HostKeyLineCache::shared().line(host, port, expected))
-        return *cached;
-    const QList<ScannedHostKey> keys = scan(host, port, expected, tools);
-    QStringList offered;
-    for (const ScannedHostKey& key : keys) {
-        if (key.fingerprint == expected) {
-            HostKeyLineCache::shared().store(host, port, expected, key.line);
-            return key.line;
-        }
-        offered.append(key.fingerprint);
+    HostKeyLineCache& cache = HostKeyLineCache::shared();
+    PinnedLine pinned;
+    if (const std::optional<QString> cached = cache.line(host, port, expected)) {
+        pinned = {*cached, true};
+    } else {
+        const QList<ScannedHostKey> keys = scan(host, port, expected, tools);
+        if (keys.last().fingerprint != expected)
+            throw SFTPTransportError::hostKeyMismatch(expected, fingerprintsOf(keys));
+        pinned = {keys.last().line, false};
     }
-    throw SFTPTransportError::hostKeyMismatch(expected, offered);
+    cache.keep(host, port, expected, pinned.line);
+    return pinned;
+}
+
+void recheck(const QString& host, qint64 port, const QString& expected, const HostKeyTools& tools)
+{
+    QList<ScannedHostKey> keys;
+    try {
+        keys = scan(host, port, expected, tools);
+    } catch (const BrenvikError&) {
+        return;
+    }
+    if (keys.last().fingerprint == expected)
+        return;
+    HostKeyLineCache::shared().forget(host, port, expected);
+    throw SFTPTransportError::hostKeyMismatch(expected, fingerprintsOf(keys));
 }
 
 } // namespace HostKeyScanner

@@ -7,11 +7,9 @@
 #include <chrono>
 #include <optional>
 
-// The OpenSSH tools that read and fingerprint a server's host keys (tests
-// substitute their own).
+// The OpenSSH tool that reads a server's host keys (tests substitute their own).
 struct HostKeyTools {
     QByteArray keyscan = "/usr/bin/ssh-keyscan";
-    QByteArray keygen = "/usr/bin/ssh-keygen";
 };
 
 struct ScannedHostKey {
@@ -20,7 +18,7 @@ struct ScannedHostKey {
 };
 
 // Reads a server's host keys with ssh-keyscan, key type after key type
-// (ed25519, ecdsa, rsa), and fingerprints each with ssh-keygen.
+// (ed25519, ecdsa, rsa), and fingerprints each.
 namespace HostKeyScanner {
 
 // The whole scan ends within this time, however many key types it tries: a host
@@ -42,9 +40,22 @@ QList<ScannedHostKey> scan(const QString& host, qint64 port, const std::optional
 // SFTPTransportError::noServerKey when nothing had a fingerprint.
 QStringList fetchFingerprints(const QString& host, qint64 port, const HostKeyTools& tools = {});
 
+struct PinnedLine {
+    QString line;
+    bool remembered = false; // from the HostKeyLineCache rather than a scan just now
+};
+
 // The known-hosts line of the pinned key: from the cache, else from a scan that
-// stops at that key. Throws SFTPTransportError::hostKeyMismatch listing every
-// fingerprint offered when the server has no such key, and scan()'s errors.
-QString verifiedLine(const QString& host, qint64 port, const QString& expected, const HostKeyTools& tools = {});
+// stops at that key; kept in the cache for later runs. Throws
+// SFTPTransportError::hostKeyMismatch listing every fingerprint offered when
+// the server has no such key, and scan()'s errors.
+PinnedLine verifiedLine(const QString& host, qint64 port, const QString& expected, const HostKeyTools& tools = {});
+
+// After a connection with a remembered line failed: scans again, and when the
+// server no longer offers the pinned key forgets the line and throws
+// hostKeyMismatch, so that a changed key is named as such. Returns when the key
+// is still offered or the scan itself fails: then the connection's own error
+// tells more.
+void recheck(const QString& host, qint64 port, const QString& expected, const HostKeyTools& tools = {});
 
 } // namespace HostKeyScanner

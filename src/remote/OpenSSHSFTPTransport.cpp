@@ -1,5 +1,6 @@
 #include "remote/OpenSSHSFTPTransport.h"
 
+#include "core/FileSystemCore.h"
 #include "core/SystemError.h"
 #include "platform/FileWriting.h"
 #include "platform/TemporaryDirectory.h"
@@ -29,6 +30,8 @@ using std::chrono::milliseconds;
 // The least a working line moves during an upload, which sftp does not report
 // on: the wait for a put grows by one second per this many bytes.
 constexpr qint64 slowestUploadBytesPerSecond = 64 * 1024;
+// Enough to cover the way from sftp to this program and back.
+constexpr qsizetype commandsAhead = 16;
 
 QByteArray ownExecutable()
 {
@@ -97,14 +100,21 @@ QFuture<QStringList> OpenSSHSFTPTransport::scanFingerprints(const QString& host,
     });
 }
 
+QString OpenSSHSFTPTransport::pinnedFingerprint() const
+{
+    const QString expected = m_profile.expectedHostKey.trimmed();
+    if (!expected.startsWith(u"SHA256:"))
+        throw SFTPTransportError::missingHostKey();
+    return expected;
+}
+
 const QByteArray& OpenSSHSFTPTransport::knownHosts()
 {
     if (!m_knownHosts) {
-        const QString expected = m_profile.expectedHostKey.trimmed();
-        if (!expected.startsWith(u"SHA256:"))
-            throw SFTPTransportError::missingHostKey();
-        const QString line = HostKeyScanner::verifiedLine(m_profile.host, m_profile.port, expected, m_tools.hostKeys);
-        m_knownHosts = writeKnownHostsFile(line);
+        const HostKeyScanner::PinnedLine pinned =
+            HostKeyScanner::verifiedLine(m_profile.host, m_profile.port, pinnedFingerprint(), m_tools.hostKeys);
+        m_knownHosts = writeKnownHostsFile(pinned.line);
+        m_lineUnchecked = pinned.remembered;
     }
     return *m_knownHosts;
 }
@@ -118,7 +128,23 @@ SftpSession& OpenSSHSFTPTransport::session()
     auto session = std::make_unique<SftpSession>(
         m_profile.host, m_profile.port, m_tools.sftp, SftpCommand::sessionArguments(m_profile, knownHostsPath),
         SftpCommand::sessionEnvironment(m_profile, m_tools.askpass, SftpCommand::inheritedCharacterLocale()));
-    session->start(SftpCommand::readyWait(m_profile.timeout));
+    try {
+        session->start(SftpCommand::readyWait(m_profile.timeout));
+    } catch (const SFTPTransportError& error) {
+        // ssh only says the key was refused; whether the server changed its
+        // key is for a scan to tell, once per remembered line.
+        if (m_lineUnchecked && error.kind() == SFTPTransportError::Kind::command) {
+            m_lineUnchecked = false;
+            try {
+                HostKeyScanner::recheck(m_profile.host, m_profile.port, pinnedFingerprint(), m_tools.hostKeys);
+            } catch (const SFTPTransportError&) {
+                removeKnownHostsFile();
+                throw;
+            }
+        }
+        throw;
+    }
+    m_lineUnchecked = false;
     m_session = std::move(session);
     return *m_session;
 }
@@ -193,6 +219,47 @@ void OpenSSHSFTPTransport::download(const QString& remotePath, const FileUrl& lo
     });
 }
 
+void OpenSSHSFTPTransport::downloadFiles(const QList<FileDownload>& files,
+                                         const std::function<void(qsizetype)>& arrived)
+{
+    if (files.isEmpty())
+        return;
+    SftpSession& running = session();
+    SFTPDiagnostics::shared().record(QStringLiteral("Aktion gestartet: get (%1 Dateien)").arg(files.size()));
+    const milliseconds wait = SftpCommand::commandWait(m_profile.timeout);
+    QList<FileUrl> partials;
+    QList<QByteArray> markers;
+    qsizetype done = 0;
+    try {
+        while (done < files.size()) {
+            m_stop.throwIfCancelled();
+            // Commands go out ahead, so that sftp never waits for this program
+            // between files; an answer tells which file it belongs to by its order.
+            while (markers.size() < files.size() && markers.size() - done < commandsAhead) {
+                const FileDownload& file = files[markers.size()];
+                partials.append(file.localFile.parent().appending(FileSystemCore::temporaryName()));
+                markers.append(running.send("get " + SftpCommand::remoteArgument(file.remotePath) + ' '
+                                                + SftpCommand::localArgument(partials.last()) + '\n',
+                                            wait));
+            }
+            const FileUrl& partial = partials[done];
+            const SftpSession::Answer answer =
+                running.receive(markers[done], wait, [&partial] { return fileSize(partial.nativePath()); }, m_stop);
+            if (!answer.errors.isEmpty())
+                throw SFTPTransportError::command(answer.errors);
+            movePartialIntoPlace(partial, files[done].localFile);
+            arrived(done++);
+        }
+    } catch (...) {
+        // The commands sent ahead would still write: sftp ends before their
+        // files go.
+        m_session.reset();
+        for (qsizetype i = done; i < partials.size(); ++i)
+            ::unlink(partials[i].nativePath().constData());
+        throw;
+    }
+}
+
 void OpenSSHSFTPTransport::upload(const FileUrl& localFile, const QString& remotePath)
 {
     const QByteArray command =
@@ -227,6 +294,11 @@ void OpenSSHSFTPTransport::deleteEntry(const QString& path, bool directory)
 void OpenSSHSFTPTransport::disconnect()
 {
     m_session.reset();
+    removeKnownHostsFile();
+}
+
+void OpenSSHSFTPTransport::removeKnownHostsFile()
+{
     if (m_knownHosts) {
         ::unlink(m_knownHosts->constData());
         m_knownHosts.reset();

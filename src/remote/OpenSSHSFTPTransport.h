@@ -42,7 +42,8 @@ public:
 
     // The fingerprint of the server's first host key for the user to confirm,
     // scanned off the caller's thread; ends within 8 seconds however many
-    // seconds `timeout` says. Fills the HostKeyLineCache.
+    // seconds `timeout` says. Its line waits in the HostKeyLineCache for the
+    // connection right after.
     static QFuture<QStringList> scanFingerprints(const QString& host, qint64 port, double timeout,
                                                  const HostKeyTools& tools = {});
 
@@ -56,6 +57,8 @@ public:
     // Written beside the destination under a ".brvk-" name and moved into place
     // when complete: a failed transfer leaves an existing file as it was.
     void download(const QString& remotePath, const FileUrl& localFile) override;
+    // One command after the other in the same session, several on their way at once.
+    void downloadFiles(const QList<FileDownload>& files, const std::function<void(qsizetype)>& arrived) override;
     void upload(const FileUrl& localFile, const QString& remotePath) override;
     // Refuses to replace an existing entry (sftp's own rename would).
     void rename(const QString& path, const QString& newPath) override;
@@ -74,11 +77,15 @@ private:
     QString batch(const QByteArray& commands, std::chrono::milliseconds extraWait = {},
                   const std::function<qint64()>& progress = {});
     QString listing(const QString& path, const char* options);
+    QString pinnedFingerprint() const;
     const QByteArray& knownHosts();
+    void removeKnownHostsFile();
     SftpSession& session();
 
     RemoteProfile m_profile;
     SftpTools m_tools;
     std::optional<QByteArray> m_knownHosts;
+    // The line came from the cache and no session has started with it yet.
+    bool m_lineUnchecked = false;
     std::unique_ptr<SftpSession> m_session;
 };

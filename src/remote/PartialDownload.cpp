@@ -16,6 +16,11 @@ void downloadThroughPartialFile(const FileUrl& localFile, const std::function<vo
         ::unlink(partial.nativePath().constData());
         throw;
     }
+    movePartialIntoPlace(partial, localFile);
+}
+
+void movePartialIntoPlace(const FileUrl& partial, const FileUrl& localFile)
+{
     if (std::rename(partial.nativePath().constData(), localFile.nativePath().constData()) != 0) {
         const int error = errno;
         ::unlink(partial.nativePath().constData());

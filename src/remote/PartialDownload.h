@@ -8,3 +8,7 @@
 // place only when `transfer` has written it completely, so a failed transfer
 // leaves an existing file as it was. `transfer` writes to the path it is given.
 void downloadThroughPartialFile(const FileUrl& localFile, const std::function<void(const FileUrl& partial)>& transfer);
+
+// Moves a completely written ".brvk-" file over `localFile`; when that fails the
+// partial file goes and SystemError names `localFile`.
+void movePartialIntoPlace(const FileUrl& partial, const FileUrl& localFile);

@@ -196,7 +196,8 @@ QList<RemoteEntry> parseListing(const QString& answer, const QString& listedPath
     if (!prefix.endsWith(u'/'))
         prefix += u'/';
     QList<RemoteEntry> entries;
-    for (RemoteEntry& entry : FtpListing::parse(answer)) {
+    // Sorted once the listed folder's path is off the names.
+    for (RemoteEntry& entry : FtpListing::parseUnsorted(answer)) {
         if (entry.name.startsWith(prefix))
             entry.name.remove(0, prefix.size());
         if (RemoteTree::isPlainEntryName(entry.name))
@@ -221,7 +222,7 @@ bool listingIsExact(const QString& forward, const QString& reversed)
     for (const QString& line : lines) {
         const bool dotEntry = line.endsWith(u" .") || line.endsWith(u" ..") || line.endsWith(u"/.")
                               || line.endsWith(u"/..");
-        if (line.contains(escape) || (!dotEntry && FtpListing::parse(line).isEmpty()))
+        if (line.contains(escape) || (!dotEntry && FtpListing::parseUnsorted(line).isEmpty()))
             return false;
     }
     return true;

@@ -4,13 +4,18 @@
 
 void SFTPPromptBuffer::append(QByteArrayView data)
 {
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
         if (!data.isEmpty())
             m_bytes.append(data);
         ++m_generation;
+        wake = m_searchedMarker.isEmpty() || markerLineEnd() >= 0 || m_bytes.size() - m_sizeAtWake >= wakeEveryBytes;
+        if (wake)
+            m_sizeAtWake = m_bytes.size();
     }
-    m_changed.notify_all();
+    if (wake)
+        m_changed.notify_all();
 }
 
 void SFTPPromptBuffer::close()
@@ -41,6 +46,18 @@ quint64 SFTPPromptBuffer::generation() const
     return m_generation;
 }
 
+qsizetype SFTPPromptBuffer::markerLineEnd()
+{
+    const qsizetype at = m_bytes.indexOf(m_searchedMarker, m_searchFrom);
+    if (at < 0) {
+        // A marker may still be arriving: search its possible start again.
+        m_searchFrom = std::max<qsizetype>(0, m_bytes.size() - m_searchedMarker.size());
+        return -1;
+    }
+    m_searchFrom = at;
+    return m_bytes.indexOf('\n', at + m_searchedMarker.size());
+}
+
 std::optional<QString> SFTPPromptBuffer::take(const QByteArray& marker)
 {
     std::lock_guard lock(m_mutex);
@@ -48,19 +65,13 @@ std::optional<QString> SFTPPromptBuffer::take(const QByteArray& marker)
         m_searchedMarker = marker;
         m_searchFrom = 0;
     }
-    const qsizetype at = m_bytes.indexOf(marker, m_searchFrom);
-    if (at < 0) {
-        // A marker may still be arriving: search its possible start again.
-        m_searchFrom = std::max<qsizetype>(0, m_bytes.size() - marker.size());
-        return std::nullopt;
-    }
-    m_searchFrom = at;
-    const qsizetype lineEnd = m_bytes.indexOf('\n', at + marker.size());
+    const qsizetype lineEnd = markerLineEnd();
     if (lineEnd < 0)
         return std::nullopt;
     const QString text = QString::fromUtf8(m_bytes.constData(), lineEnd + 1);
     m_bytes.remove(0, lineEnd + 1);
     m_searchFrom = 0;
+    m_sizeAtWake = 0;
     return text;
 }
 

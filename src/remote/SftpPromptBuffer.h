@@ -11,7 +11,10 @@
 // What one output stream of the sftp process has said so far, shared between
 // the reader that appends and the transport that waits for a marker. Every
 // change counts up a generation, so a waiter that looked at the buffer never
-// misses data that arrived just after it looked.
+// misses data that arrived just after it looked. sftp writes a listing line by
+// line, so waiters are woken only when the line with the marker last asked for
+// is complete, at the end, and every megabyte (for the size limit); a waiter
+// that also wants to see time pass waits with a time limit.
 class SFTPPromptBuffer {
 public:
     using Clock = std::chrono::steady_clock;
@@ -32,10 +35,16 @@ public:
     // The last `limit` characters, as text; nothing is removed.
     QString tail(qsizetype limit) const;
 
-    // Returns once the generation has moved past `seen`, or at `until`.
+    // Returns once the generation has moved past `seen` and a wake-up came, or at `until`.
     void waitForChange(quint64 seen, Clock::time_point until) const;
 
 private:
+    static constexpr qsizetype wakeEveryBytes = 1024 * 1024;
+
+    // Where the line holding `m_searchedMarker` ends; -1 while it has not
+    // fully arrived. With the mutex held.
+    qsizetype markerLineEnd();
+
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     QByteArray m_bytes;
@@ -45,4 +54,5 @@ private:
     // were searched already.
     QByteArray m_searchedMarker;
     qsizetype m_searchFrom = 0;
+    qsizetype m_sizeAtWake = 0;
 };

@@ -57,10 +57,21 @@ void SftpSession::start(milliseconds readyWait)
 SftpSession::Answer SftpSession::exchange(const QByteArray& commands, milliseconds wait,
                                           const std::function<qint64()>& progress, const CancellationToken& stop)
 {
+    return receive(send(commands, wait), wait, progress, stop);
+}
+
+QByteArray SftpSession::send(const QByteArray& commands, milliseconds wait)
+{
     const QByteArray marker = freshMarker(commands.isEmpty() ? "READY" : "DONE");
-    Clock::time_point deadline = Clock::now() + wait;
-    // A failed write means sftp has ended; waiting tells how and why.
+    // A failed write means sftp has ended; waiting for the answer tells how and why.
     m_process.write(commands + SftpCommand::markerCommand(marker), wait);
+    return marker;
+}
+
+SftpSession::Answer SftpSession::receive(const QByteArray& marker, milliseconds wait,
+                                         const std::function<qint64()>& progress, const CancellationToken& stop)
+{
+    Clock::time_point deadline = Clock::now() + wait;
     const QString output = awaitMarker(*m_output, marker, wait, deadline, progress, stop);
     const QString errors = awaitMarker(*m_errors, marker, wait, deadline, progress, stop);
     return {SftpCommand::answerLines(output, marker), SftpCommand::answerLines(errors, marker)};

@@ -47,6 +47,12 @@ public:
     // with RemoteTransportError::listingTooLarge.
     Answer exchange(const QByteArray& commands, std::chrono::milliseconds wait,
                     const std::function<qint64()>& progress = {}, const CancellationToken& stop = {});
+    // The same in two halves, so that several commands can be on their way at
+    // once: send() returns the marker that closes the commands' answer, and
+    // receive() takes the answers in the order they were sent.
+    QByteArray send(const QByteArray& commands, std::chrono::milliseconds wait);
+    Answer receive(const QByteArray& marker, std::chrono::milliseconds wait,
+                   const std::function<qint64()>& progress = {}, const CancellationToken& stop = {});
 
     // Ends sftp (its input closed first, so it can leave on its own).
     void stop();

@@ -1,6 +1,7 @@
 // Reaching hosts: the host-key scan and the connection checks, against the
 // loopback OpenSSH server and listeners that answer as the test wants.
 #include "platform/ChildProcess.h"
+#include "remote/HostKeyLineCache.h"
 #include "remote/HostKeyScanner.h"
 #include "remote/NetworkProbe.h"
 #include "remote/NetworkProbeError.h"
@@ -26,7 +27,13 @@ TEST(HostKeyScanner, ScansOnUntilThePinnedKeyAndAConfirmedOneNeedsNoSecondScan)
     EXPECT_EQ(all[0].fingerprint, server->fingerprint);
     // A pin on the ecdsa key: the ed25519 key does not match, the scan goes on.
     EXPECT_EQ(HostKeyScanner::scan(loopback, server->port, all[1].fingerprint).size(), 2);
-    EXPECT_EQ(HostKeyScanner::verifiedLine(loopback, server->port, all[2].fingerprint), all[2].line);
+    EXPECT_EQ(HostKeyScanner::verifiedLine(loopback, server->port, all[2].fingerprint).line, all[2].line);
+    // A later run finds the line in the file, for that host, port and key only.
+    HostKeyLineCache later(HostKeyLineCache::shared().file());
+    EXPECT_EQ(later.line(loopback, server->port, all[2].fingerprint), all[2].line);
+    EXPECT_FALSE(later.line(QStringLiteral("localhost"), server->port, all[2].fingerprint));
+    EXPECT_FALSE(later.line(loopback, server->port + 1, all[2].fingerprint));
+    EXPECT_FALSE(later.line(loopback, server->port, all[1].fingerprint)) << "scanned, never used";
     const auto mismatch = [&] { HostKeyScanner::verifiedLine(loopback, server->port, QStringLiteral("SHA256:falsch")); };
     EXPECT_EQ(failureKind<SFTPTransportError>(mismatch), SFTPTransportError::Kind::hostKeyMismatch);
     EXPECT_TRUE(failureOf(mismatch).contains(all[2].fingerprint)) << "names every key offered";
@@ -34,8 +41,8 @@ TEST(HostKeyScanner, ScansOnUntilThePinnedKeyAndAConfirmedOneNeedsNoSecondScan)
     const QStringList confirmed = OpenSSHSFTPTransport::scanFingerprints(loopback, server->port, 30).result();
     EXPECT_EQ(confirmed, QStringList{server->fingerprint});
     // Tools that cannot start: any scan would fail with ProcessStartError.
-    const HostKeyTools missing{"/nonexistent/ssh-keyscan", "/nonexistent/ssh-keygen"};
-    EXPECT_FALSE(HostKeyScanner::verifiedLine(loopback, server->port, confirmed.value(0), missing).isEmpty());
+    const HostKeyTools missing{"/nonexistent/ssh-keyscan"};
+    EXPECT_TRUE(HostKeyScanner::verifiedLine(loopback, server->port, confirmed.value(0), missing).remembered);
     EXPECT_THROW(HostKeyScanner::verifiedLine(loopback, server->port, QStringLiteral("SHA256:anders"), missing),
                  ProcessStartError);
     // A name the tools would take for an option never reaches them.

@@ -4,7 +4,10 @@
 
 #include "platform/ChildProcess.h"
 #include "remote/CredentialStore.h"
+#include "remote/HostKeyLineCache.h"
 #include "remote/CurlRemoteProvider.h"
+#include "remote/HostKeyScanner.h"
+#include "remote/KnownHostLine.h"
 #include "remote/OpenSSHSFTPTransport.h"
 #include "remote/RemoteTransportError.h"
 #include "remote/RemoteTree.h"
@@ -81,6 +84,17 @@ TEST_F(Sftp, PinsAreCheckedBeforeSftpStarts)
                                              : SFTPTransportError::Kind::missingHostKey);
         EXPECT_FALSE(sftp.knownHostsFile());
     }
+    // A line remembered from an earlier run whose key the server no longer has:
+    // the refused log-in is named as the changed key, and the line is forgotten.
+    std::optional<KnownHostLine> gone = KnownHostLine::parse(
+        HostKeyScanner::verifiedLine(profile.host, server.port, server.fingerprint).line);
+    ASSERT_TRUE(gone);
+    gone->key.back() = char(gone->key.back() ^ 1);
+    HostKeyLineCache::shared().keep(profile.host, server.port, gone->fingerprint(), gone->text());
+    profile.expectedHostKey = gone->fingerprint();
+    EXPECT_EQ(failureKind<SFTPTransportError>([&] { transport()->list(QStringLiteral("/")); }),
+              SFTPTransportError::Kind::hostKeyMismatch);
+    EXPECT_FALSE(HostKeyLineCache(HostKeyLineCache::shared().file()).line(profile.host, server.port, gone->fingerprint()));
     // A pin copied with blanks and a line break around it is the same pin.
     profile.expectedHostKey = QStringLiteral("  ") + server.fingerprint + QStringLiteral(" \n");
     EXPECT_FALSE(transport()->list(QStringLiteral("/")).isEmpty());
@@ -295,6 +309,27 @@ TEST_F(Sftp, TreeOperationsNeverEnterLinksNorActOnNamesSftpCannotShowExactly)
     RemoteTree::remove(*sftp, folder, {});
     EXPECT_FALSE(QFile::exists(QString::fromUtf8(there)));
     EXPECT_EQ(contentsOf(QString::fromUtf8(server.localPath(outside.toUtf8() + "/bleibt.txt"))), "bleibt");
+}
+
+TEST_F(Sftp, FilesFetchedTogetherStopAtTheFirstFailureAndLeaveNothingHalfDone)
+{
+    const QString folder = server.makeFolder(uniqueName("batch-"));
+    QList<FileDownload> files;
+    TempFolder local;
+    for (const QByteArray name : {"a", "b", "fehlt", "c"}) {
+        if (name != "fehlt")
+            server.writeFile(folder.toUtf8() + '/' + name, name);
+        files.append({folder + u'/' + QString::fromUtf8(name), local.file(name)});
+    }
+    auto sftp = transport();
+    QList<qsizetype> arrived;
+    EXPECT_TRUE(failureOf([&] { sftp->downloadFiles(files, [&](qsizetype i) { arrived.append(i); }); })
+                    .contains(folder + QStringLiteral("/fehlt")));
+    EXPECT_EQ(arrived, (QList<qsizetype>{0, 1}));
+    EXPECT_EQ(treeOf(QString::fromUtf8(local.path())), (QMap<QString, QByteArray>{{"/a", "a"}, {"/b", "b"}}));
+    files.removeAt(2);
+    sftp->downloadFiles(files, [](qsizetype) {});
+    EXPECT_EQ(contentsOf(local.file("c").path()), "c") << "the next batch finds a working session";
 }
 
 // The provider hands SFTP profiles to this transport: tree operations work as over FTP.
