@@ -30,8 +30,9 @@ using std::chrono::milliseconds;
 // The least a working line moves during an upload, which sftp does not report
 // on: the wait for a put grows by one second per this many bytes.
 constexpr qint64 slowestUploadBytesPerSecond = 64 * 1024;
-// Enough to cover the way from sftp to this program and back.
-constexpr qsizetype commandsAhead = 16;
+// Enough to cover the way from sftp to this program and back, even while
+// this program waits a moment for a processor.
+constexpr qsizetype commandsAhead = 64;
 
 QByteArray ownExecutable()
 {
