@@ -1,6 +1,5 @@
 #include "remote/OpenSSHSFTPTransport.h"
 
-#include "core/FileSystemCore.h"
 #include "core/SystemError.h"
 #include "platform/FileWriting.h"
 #include "platform/TemporaryDirectory.h"
@@ -8,8 +7,9 @@
 #include "remote/FtpListing.h"
 #include "remote/PartialDownload.h"
 #include "remote/RemoteDiagnostics.h"
-#include "remote/SftpCommand.h"
 #include "remote/RemoteTransportError.h"
+#include "remote/SftpCommand.h"
+#include "remote/SftpFetch.h"
 #include "remote/SftpTransportError.h"
 
 #include <QCoreApplication>
@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -30,9 +31,9 @@ using std::chrono::milliseconds;
 // The least a working line moves during an upload, which sftp does not report
 // on: the wait for a put grows by one second per this many bytes.
 constexpr qint64 slowestUploadBytesPerSecond = 64 * 1024;
-// Enough to cover the way from sftp to this program and back, even while
-// this program waits a moment for a processor.
-constexpr qsizetype commandsAhead = 64;
+// Small files wait on round trips between the processes, not on a
+// processor: from this many files on, a second session fetches alongside.
+constexpr qsizetype filesForSecondSession = 32;
 
 QByteArray ownExecutable()
 {
@@ -61,10 +62,15 @@ QByteArray writeKnownHostsFile(const QString& line)
     return path;
 }
 
-qint64 fileSize(const QByteArray& path)
+bool isCancellation(const std::exception_ptr& failure)
 {
-    struct stat status {};
-    return ::stat(path.constData(), &status) == 0 ? qint64(status.st_size) : -1;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const CancellationError&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 QByteArray firstWord(const QByteArray& commands)
@@ -120,15 +126,20 @@ const QByteArray& OpenSSHSFTPTransport::knownHosts()
     return *m_knownHosts;
 }
 
+std::unique_ptr<SftpSession> OpenSSHSFTPTransport::newSession(const QByteArray& knownHostsPath) const
+{
+    return std::make_unique<SftpSession>(
+        m_profile.host, m_profile.port, m_tools.sftp, SftpCommand::sessionArguments(m_profile, knownHostsPath),
+        SftpCommand::sessionEnvironment(m_profile, m_tools.askpass, SftpCommand::inheritedCharacterLocale()));
+}
+
 SftpSession& OpenSSHSFTPTransport::session()
 {
     const QByteArray& knownHostsPath = knownHosts();
     if (m_session && m_session->isRunning())
         return *m_session;
     m_session.reset();
-    auto session = std::make_unique<SftpSession>(
-        m_profile.host, m_profile.port, m_tools.sftp, SftpCommand::sessionArguments(m_profile, knownHostsPath),
-        SftpCommand::sessionEnvironment(m_profile, m_tools.askpass, SftpCommand::inheritedCharacterLocale()));
+    std::unique_ptr<SftpSession> session = newSession(knownHostsPath);
     try {
         session->start(SftpCommand::readyWait(m_profile.timeout));
     } catch (const SFTPTransportError& error) {
@@ -216,7 +227,7 @@ void OpenSSHSFTPTransport::download(const QString& remotePath, const FileUrl& lo
     downloadThroughPartialFile(localFile, [&](const FileUrl& partial) {
         const QByteArray command =
             "get " + SftpCommand::remoteArgument(remotePath) + ' ' + SftpCommand::localArgument(partial) + '\n';
-        batch(command, {}, [&partial] { return fileSize(partial.nativePath()); });
+        batch(command, {}, [&partial] { return currentFileSize(partial); });
     });
 }
 
@@ -225,47 +236,97 @@ void OpenSSHSFTPTransport::downloadFiles(const QList<FileDownload>& files,
 {
     if (files.isEmpty())
         return;
-    SftpSession& running = session();
+    SftpSession& first = session();
     SFTPDiagnostics::shared().record(QStringLiteral("Aktion gestartet: get (%1 Dateien)").arg(files.size()));
-    const milliseconds wait = SftpCommand::commandWait(m_profile.timeout);
-    QList<FileUrl> partials;
-    QList<QByteArray> markers;
-    qsizetype done = 0;
+    if (files.size() >= filesForSecondSession)
+        startSecondSession();
+    SftpFetch fetch(files, arrived, m_stop, SftpCommand::commandWait(m_profile.timeout));
+    std::thread helper;
+    std::exception_ptr firstFailure;
+    std::exception_ptr helperFailure;
+    // The second session joins as soon as it has logged in, even mid-batch.
+    const auto joinIn = [&] {
+        if (helper.joinable())
+            return;
+        if (SftpSession* second = readySecondSession())
+            helper = std::thread([&fetch, &helperFailure, second] {
+                try {
+                    fetch.run(*second);
+                } catch (...) {
+                    helperFailure = std::current_exception();
+                }
+            });
+    };
     try {
-        while (done < files.size()) {
-            m_stop.throwIfCancelled();
-            // Commands go out ahead, so that sftp never waits for this program
-            // between files; an answer tells which file it belongs to by its order.
-            while (markers.size() < files.size() && markers.size() - done < commandsAhead) {
-                const FileDownload& file = files[markers.size()];
-                partials.append(file.localFile.parent().appending(FileSystemCore::temporaryName()));
-                markers.append(running.send("get " + SftpCommand::remoteArgument(file.remotePath) + ' '
-                                                + SftpCommand::localArgument(partials.last()) + '\n',
-                                            wait));
-            }
-            const FileUrl& partial = partials[done];
-            const SftpSession::Answer answer =
-                running.receive(markers[done], wait, [&partial] { return fileSize(partial.nativePath()); }, m_stop);
-            if (!answer.errors.isEmpty())
-                throw SFTPTransportError::command(answer.errors);
-            movePartialIntoPlace(partial, files[done].localFile);
-            arrived(done++);
-        }
+        fetch.run(first, joinIn);
     } catch (...) {
-        // The commands sent ahead would still write: sftp ends before their
-        // files go.
-        m_session.reset();
-        for (qsizetype i = done; i < partials.size(); ++i)
-            ::unlink(partials[i].nativePath().constData());
-        throw;
+        firstFailure = std::current_exception();
     }
+    if (helper.joinable())
+        helper.join();
+    if (helperFailure)
+        m_second.reset();
+    if (firstFailure)
+        m_session.reset();
+    // The cause, not the other session's stop for it.
+    for (const std::exception_ptr& failure : {firstFailure, helperFailure})
+        if (failure && !isCancellation(failure))
+            std::rethrow_exception(failure);
+    for (const std::exception_ptr& failure : {firstFailure, helperFailure})
+        if (failure)
+            std::rethrow_exception(failure);
+}
+
+void OpenSSHSFTPTransport::startSecondSession()
+{
+    if (m_second || m_secondRefused)
+        return;
+    m_second = newSession(knownHosts());
+    m_secondStart = std::async(std::launch::async, [session = m_second.get(), this] {
+        session->start(SftpCommand::readyWait(m_profile.timeout), CancellationToken::fromFlag(m_abandonSecond));
+    });
+}
+
+SftpSession* OpenSSHSFTPTransport::readySecondSession()
+{
+    if (!m_second)
+        return nullptr;
+    if (m_secondStart.valid()) {
+        if (m_secondStart.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return nullptr;
+        try {
+            std::exchange(m_secondStart, {}).get();
+        } catch (...) {
+            // Many servers allow a user one connection: the batches go on in the first.
+            SFTPDiagnostics::shared().record(QStringLiteral("Zweite SFTP-Sitzung nicht möglich"));
+            m_second.reset();
+            m_secondRefused = true;
+            return nullptr;
+        }
+    }
+    if (!m_second->isRunning()) {
+        m_second.reset();
+        return nullptr;
+    }
+    return m_second.get();
+}
+
+void OpenSSHSFTPTransport::endSecondSession()
+{
+    m_abandonSecond = true;
+    if (m_secondStart.valid())
+        m_secondStart.wait();
+    m_secondStart = {};
+    m_second.reset();
+    m_abandonSecond = false;
+    m_secondRefused = false;
 }
 
 void OpenSSHSFTPTransport::upload(const FileUrl& localFile, const QString& remotePath)
 {
     const QByteArray command =
         "put " + SftpCommand::localArgument(localFile) + ' ' + SftpCommand::remoteArgument(remotePath) + '\n';
-    const qint64 size = std::max<qint64>(fileSize(localFile.nativePath()), 0);
+    const qint64 size = std::max<qint64>(currentFileSize(localFile), 0);
     batch(command, std::chrono::seconds(size / slowestUploadBytesPerSecond));
 }
 
@@ -294,6 +355,7 @@ void OpenSSHSFTPTransport::deleteEntry(const QString& path, bool directory)
 
 void OpenSSHSFTPTransport::disconnect()
 {
+    endSecondSession();
     m_session.reset();
     removeKnownHostsFile();
 }

@@ -7,11 +7,15 @@
 
 #include <QFuture>
 #include <QStringList>
+#include <atomic>
+#include <future>
 #include <memory>
 #include <optional>
 
 // SFTP through the system's OpenSSH client: one long-lived sftp process per
-// transport, started on the first operation and reused until disconnect().
+// transport, started on the first operation and reused until disconnect(). A
+// batch download of many files starts a second one, logging in off the
+// caller's thread, which then shares the batches' files with the first.
 //
 // Before sftp starts, the server's host keys are scanned and one must match the
 // fingerprint pinned in the profile; sftp then checks strictly against a private
@@ -57,7 +61,7 @@ public:
     // Written beside the destination under a ".brvk-" name and moved into place
     // when complete: a failed transfer leaves an existing file as it was.
     void download(const QString& remotePath, const FileUrl& localFile) override;
-    // One command after the other in the same session, several on their way at once.
+    // Several commands on their way at once, in one session or two (SftpFetch).
     void downloadFiles(const QList<FileDownload>& files, const std::function<void(qsizetype)>& arrived) override;
     void upload(const FileUrl& localFile, const QString& remotePath) override;
     // Refuses to replace an existing entry (sftp's own rename would).
@@ -70,6 +74,12 @@ public:
     // The known-hosts file while there is one; the running sftp's process id or -1.
     std::optional<QByteArray> knownHostsFile() const { return m_knownHosts; }
     pid_t sessionProcessId() const { return m_session ? m_session->processId() : -1; }
+    // The second session's process id once it has logged in, else -1.
+    pid_t secondSessionProcessId()
+    {
+        const SftpSession* second = readySecondSession();
+        return second ? second->processId() : -1;
+    }
 
 private:
     // Runs command lines in the session (starting one when needed); sftp's
@@ -81,6 +91,11 @@ private:
     const QByteArray& knownHosts();
     void removeKnownHostsFile();
     SftpSession& session();
+    std::unique_ptr<SftpSession> newSession(const QByteArray& knownHostsPath) const;
+    void startSecondSession();
+    // The second session once it has logged in, else null.
+    SftpSession* readySecondSession();
+    void endSecondSession();
 
     RemoteProfile m_profile;
     SftpTools m_tools;
@@ -88,4 +103,9 @@ private:
     // The line came from the cache and no session has started with it yet.
     bool m_lineUnchecked = false;
     std::unique_ptr<SftpSession> m_session;
+    std::unique_ptr<SftpSession> m_second;
+    std::future<void> m_secondStart;
+    std::atomic_bool m_abandonSecond{false};
+    // It failed to log in; tried again only after a disconnect.
+    bool m_secondRefused = false;
 };

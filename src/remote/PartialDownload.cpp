@@ -5,11 +5,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 void downloadThroughPartialFile(const FileUrl& localFile, const std::function<void(const FileUrl& partial)>& transfer)
 {
-    const FileUrl partial = localFile.parent().appending(FileSystemCore::temporaryName());
+    const FileUrl partial = partialFileFor(localFile);
     try {
         transfer(partial);
     } catch (...) {
@@ -17,6 +18,17 @@ void downloadThroughPartialFile(const FileUrl& localFile, const std::function<vo
         throw;
     }
     movePartialIntoPlace(partial, localFile);
+}
+
+FileUrl partialFileFor(const FileUrl& localFile)
+{
+    return localFile.parent().appending(FileSystemCore::temporaryName());
+}
+
+qint64 currentFileSize(const FileUrl& file)
+{
+    struct stat status {};
+    return ::stat(file.nativePath().constData(), &status) == 0 ? qint64(status.st_size) : -1;
 }
 
 void movePartialIntoPlace(const FileUrl& partial, const FileUrl& localFile)

@@ -45,13 +45,13 @@ SftpSession::~SftpSession()
     stop();
 }
 
-void SftpSession::start(milliseconds readyWait)
+void SftpSession::start(milliseconds readyWait, const CancellationToken& stop)
 {
     m_process.start();
     m_started = true;
     // Everything sftp says while logging in ("Connected to …") goes with the
     // ready marker, so the first command's answer holds only its own lines.
-    exchange({}, readyWait);
+    exchange({}, readyWait, {}, stop);
 }
 
 SftpSession::Answer SftpSession::exchange(const QByteArray& commands, milliseconds wait,

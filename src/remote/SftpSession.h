@@ -35,8 +35,9 @@ public:
     SftpSession& operator=(const SftpSession&) = delete;
 
     // Starts sftp and waits until it takes commands, i.e. the log-in succeeded.
-    // Throws ProcessStartError and the failures above.
-    void start(std::chrono::milliseconds readyWait);
+    // Throws ProcessStartError and the failures above; CancellationError when
+    // `stop` says so while waiting.
+    void start(std::chrono::milliseconds readyWait, const CancellationToken& stop = {});
     bool isRunning() { return m_process.isRunning(); }
     pid_t processId() const { return m_process.processId(); }
 

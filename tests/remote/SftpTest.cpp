@@ -16,6 +16,8 @@
 #include "support/SftpServer.h"
 #include "support/TestEnvironment.h"
 
+#include <QDeadlineTimer>
+#include <QSet>
 #include <QUuid>
 #include <csignal>
 #include <future>
@@ -55,13 +57,15 @@ using namespace std::chrono_literals;
 
 const QString closedByServer = QStringLiteral("SFTP-Vorgang fehlgeschlagen: Die SFTP-Sitzung wurde vom Server geschlossen.");
 
-qint64 bytesRead(pid_t pid)
+qint64 ioCount(pid_t pid, const QByteArray& field)
 {
     for (const QByteArray& line : procFile(pid, "io").split('\n'))
-        if (line.startsWith("rchar: "))
-            return line.mid(7).toLongLong();
+        if (line.startsWith(field + ": "))
+            return line.mid(field.size() + 2).toLongLong();
     return -1;
 }
+qint64 bytesRead(pid_t pid) { return ioCount(pid, "rchar"); }
+qint64 bytesWritten(pid_t pid) { return ioCount(pid, "wchar"); }
 
 void signalAll(const QList<pid_t>& pids, int signal)
 {
@@ -330,6 +334,54 @@ TEST_F(Sftp, FilesFetchedTogetherStopAtTheFirstFailureAndLeaveNothingHalfDone)
     files.removeAt(2);
     sftp->downloadFiles(files, [](qsizetype) {});
     EXPECT_EQ(contentsOf(local.file("c").path()), "c") << "the next batch finds a working session";
+}
+
+// Big batches are shared with a second session as soon as it has logged in; a
+// failure in either session leaves exactly the files reported in place.
+TEST_F(Sftp, BigBatchesAreSharedWithASecondSessionAndAFailureLeavesExactlyWhatArrived)
+{
+    constexpr int count = 40;
+    const QString folder = server.makeFolder(uniqueName("zwei-"));
+    for (int i = 0; i < count; ++i)
+        server.writeFile(folder.toUtf8() + "/f" + QByteArray::number(i), QByteArray::number(i));
+    TempFolder local;
+    auto sftp = transport();
+    QSet<qsizetype> arrived;
+    // Into a fresh folder; the file at `missing` is asked for under a name the server lacks.
+    const auto fetch = [&](const QByteArray& into, int missing = -1) {
+        QList<FileDownload> files;
+        for (int i = 0; i < count; ++i) {
+            const QString name = QStringLiteral("f%1").arg(i);
+            files.append({folder + u'/' + (i == missing ? QStringLiteral("fehlt") : name),
+                          local.makeFolder(into).appending(name.toUtf8())});
+        }
+        arrived.clear();
+        sftp->downloadFiles(files, [&](qsizetype i) { EXPECT_FALSE(arrived.contains(i)); arrived.insert(i); });
+    };
+    const auto arrivedTree = [&] {
+        QMap<QString, QByteArray> tree;
+        for (const qsizetype i : arrived)
+            tree.insert(QStringLiteral("/f%1").arg(i), QByteArray::number(i));
+        return tree;
+    };
+    fetch("eins");
+    EXPECT_EQ(arrived.size(), count);
+    const QDeadlineTimer loggedIn(30s);
+    while (sftp->secondSessionProcessId() == -1 && !loggedIn.hasExpired())
+        std::this_thread::sleep_for(20ms);
+    const pid_t second = sftp->secondSessionProcessId();
+    ASSERT_NE(second, -1);
+    const qint64 writtenBefore = bytesWritten(second);
+    fetch("zwei");
+    EXPECT_EQ(treeOf(local.file("zwei").path()), arrivedTree());
+    EXPECT_EQ(arrived.size(), count);
+    EXPECT_GT(bytesWritten(second), writtenBefore) << "the second session carried files";
+
+    EXPECT_TRUE(failureOf([&] { fetch("drei", 25); }).contains(folder + QStringLiteral("/fehlt")));
+    EXPECT_FALSE(arrived.contains(25));
+    EXPECT_EQ(treeOf(local.file("drei").path()), arrivedTree()) << "nothing half-written, nothing unreported";
+    fetch("vier");
+    EXPECT_EQ(treeOf(local.file("vier").path()), treeOf(local.file("zwei").path()));
 }
 
 // The provider hands SFTP profiles to this transport: tree operations work as over FTP.
