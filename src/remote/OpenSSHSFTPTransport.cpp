@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -248,7 +249,10 @@ void OpenSSHSFTPTransport::downloadFiles(const QList<FileDownload>& files,
     const auto joinIn = [&] {
         if (helper.joinable())
             return;
-        if (SftpSession* second = readySecondSession())
+        SftpSession* second = readySecondSession();
+        if (!second)
+            return;
+        try {
             helper = std::thread([&fetch, &helperFailure, second] {
                 try {
                     fetch.run(*second);
@@ -256,6 +260,9 @@ void OpenSSHSFTPTransport::downloadFiles(const QList<FileDownload>& files,
                     helperFailure = std::current_exception();
                 }
             });
+        } catch (const std::system_error&) {
+            // No thread to spare: the first session fetches alone.
+        }
     };
     try {
         fetch.run(first, joinIn);
@@ -282,9 +289,14 @@ void OpenSSHSFTPTransport::startSecondSession()
     if (m_second || m_secondRefused)
         return;
     m_second = newSession(knownHosts());
-    m_secondStart = std::async(std::launch::async, [session = m_second.get(), this] {
-        session->start(SftpCommand::readyWait(m_profile.timeout), CancellationToken::fromFlag(m_abandonSecond));
-    });
+    try {
+        m_secondStart = std::async(std::launch::async, [session = m_second.get(), this] {
+            session->start(SftpCommand::readyWait(m_profile.timeout), CancellationToken::fromFlag(m_abandonSecond));
+        });
+    } catch (const std::system_error&) {
+        m_second.reset();
+        m_secondRefused = true;
+    }
 }
 
 SftpSession* OpenSSHSFTPTransport::readySecondSession()
