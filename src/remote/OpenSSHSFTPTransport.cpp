@@ -35,6 +35,9 @@ constexpr qint64 slowestUploadBytesPerSecond = 64 * 1024;
 // Small files wait on round trips between the processes, not on a
 // processor: from this many files on, a second session fetches alongside.
 constexpr qsizetype filesForSecondSession = 32;
+// A second connection counts against the server's limits: it goes at the
+// next operation once batches have stopped coming for this long.
+constexpr std::chrono::seconds secondSessionIdle{10};
 
 QByteArray ownExecutable()
 {
@@ -136,6 +139,8 @@ std::unique_ptr<SftpSession> OpenSSHSFTPTransport::newSession(const QByteArray& 
 
 SftpSession& OpenSSHSFTPTransport::session()
 {
+    if (m_second && SftpSession::Clock::now() - m_secondLastUsed > secondSessionIdle)
+        endSecondSession();
     const QByteArray& knownHostsPath = knownHosts();
     if (m_session && m_session->isRunning())
         return *m_session;
@@ -271,6 +276,7 @@ void OpenSSHSFTPTransport::downloadFiles(const QList<FileDownload>& files,
     }
     if (helper.joinable())
         helper.join();
+    m_secondLastUsed = SftpSession::Clock::now();
     if (helperFailure)
         m_second.reset();
     if (firstFailure)
@@ -289,6 +295,7 @@ void OpenSSHSFTPTransport::startSecondSession()
     if (m_second || m_secondRefused)
         return;
     m_second = newSession(knownHosts());
+    m_secondLastUsed = SftpSession::Clock::now();
     try {
         m_secondStart = std::async(std::launch::async, [session = m_second.get(), this] {
             session->start(SftpCommand::readyWait(m_profile.timeout), CancellationToken::fromFlag(m_abandonSecond));

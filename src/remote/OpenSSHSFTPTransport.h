@@ -15,7 +15,8 @@
 // SFTP through the system's OpenSSH client: one long-lived sftp process per
 // transport, started on the first operation and reused until disconnect(). A
 // batch download of many files starts a second one, logging in off the
-// caller's thread, which then shares the batches' files with the first.
+// caller's thread, which then shares the batches' files with the first until
+// batches stop coming.
 //
 // Before sftp starts, the server's host keys are scanned and one must match the
 // fingerprint pinned in the profile; sftp then checks strictly against a private
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<SftpSession> m_session;
     std::unique_ptr<SftpSession> m_second;
     std::future<void> m_secondStart;
+    SftpSession::Clock::time_point m_secondLastUsed;
     std::atomic_bool m_abandonSecond{false};
     // It failed to log in; tried again only after a disconnect.
     bool m_secondRefused = false;
