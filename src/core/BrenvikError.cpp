@@ -10,3 +10,25 @@ CancellationError::CancellationError()
     : BrenvikError(QStringLiteral("CancellationError"), QStringLiteral("Der Vorgang wurde abgebrochen."))
 {
 }
+
+namespace {
+
+bool isCancellation(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const CancellationError&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace
+
+std::exception_ptr causeOf(const std::exception_ptr& one, const std::exception_ptr& other)
+{
+    if (one && !(other && isCancellation(one)))
+        return one;
+    return other;
+}

@@ -26,3 +26,7 @@ class CancellationError : public BrenvikError {
 public:
     CancellationError();
 };
+
+// Of two failures of work done side by side, the one worth showing: the other
+// side's cancellation only stopped it for that one. Null when both are.
+std::exception_ptr causeOf(const std::exception_ptr& one, const std::exception_ptr& other);

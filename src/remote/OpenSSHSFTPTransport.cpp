@@ -66,17 +66,6 @@ QByteArray writeKnownHostsFile(const QString& line)
     return path;
 }
 
-bool isCancellation(const std::exception_ptr& failure)
-{
-    try {
-        std::rethrow_exception(failure);
-    } catch (const CancellationError&) {
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
 QByteArray firstWord(const QByteArray& commands)
 {
     const QByteArray word = commands.trimmed().split(' ').value(0);
@@ -281,13 +270,8 @@ void OpenSSHSFTPTransport::downloadFiles(const QList<FileDownload>& files,
         m_second.reset();
     if (firstFailure)
         m_session.reset();
-    // The cause, not the other session's stop for it.
-    for (const std::exception_ptr& failure : {firstFailure, helperFailure})
-        if (failure && !isCancellation(failure))
-            std::rethrow_exception(failure);
-    for (const std::exception_ptr& failure : {firstFailure, helperFailure})
-        if (failure)
-            std::rethrow_exception(failure);
+    if (const std::exception_ptr cause = causeOf(firstFailure, helperFailure))
+        std::rethrow_exception(cause);
 }
 
 void OpenSSHSFTPTransport::startSecondSession()

@@ -136,17 +136,6 @@ private:
     SyncPlanner::Plan m_plan;
 };
 
-bool isCancellation(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const CancellationError&) {
-        return true;
-    } catch (...) {
-        return false;
-    }
-}
-
 } // namespace
 
 SyncPlanner::SyncPlanner()
@@ -201,10 +190,7 @@ SyncPlanner::Plan SyncPlanner::makePlan(const QByteArray& left, const QByteArray
         failed = true;
     }
     leftWalk.join();
-    // The side that failed first has the error worth showing; the other one stopped for it.
-    if (leftError && !(isCancellation(leftError) && rightError))
-        std::rethrow_exception(leftError);
-    if (rightError)
-        std::rethrow_exception(rightError);
+    if (const std::exception_ptr cause = causeOf(leftError, rightError))
+        std::rethrow_exception(cause);
     return PlanMerge(leftSnapshot, rightSnapshot, token).run();
 }

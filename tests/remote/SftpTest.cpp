@@ -315,27 +315,6 @@ TEST_F(Sftp, TreeOperationsNeverEnterLinksNorActOnNamesSftpCannotShowExactly)
     EXPECT_EQ(contentsOf(QString::fromUtf8(server.localPath(outside.toUtf8() + "/bleibt.txt"))), "bleibt");
 }
 
-TEST_F(Sftp, FilesFetchedTogetherStopAtTheFirstFailureAndLeaveNothingHalfDone)
-{
-    const QString folder = server.makeFolder(uniqueName("batch-"));
-    QList<FileDownload> files;
-    TempFolder local;
-    for (const QByteArray name : {"a", "b", "fehlt", "c"}) {
-        if (name != "fehlt")
-            server.writeFile(folder.toUtf8() + '/' + name, name);
-        files.append({folder + u'/' + QString::fromUtf8(name), local.file(name)});
-    }
-    auto sftp = transport();
-    QList<qsizetype> arrived;
-    EXPECT_TRUE(failureOf([&] { sftp->downloadFiles(files, [&](qsizetype i) { arrived.append(i); }); })
-                    .contains(folder + QStringLiteral("/fehlt")));
-    EXPECT_EQ(arrived, (QList<qsizetype>{0, 1}));
-    EXPECT_EQ(treeOf(QString::fromUtf8(local.path())), (QMap<QString, QByteArray>{{"/a", "a"}, {"/b", "b"}}));
-    files.removeAt(2);
-    sftp->downloadFiles(files, [](qsizetype) {});
-    EXPECT_EQ(contentsOf(local.file("c").path()), "c") << "the next batch finds a working session";
-}
-
 // Big batches are shared with a second session as soon as it has logged in; a
 // failure in either session leaves exactly the files reported in place.
 TEST_F(Sftp, BigBatchesAreSharedWithASecondSessionAndAFailureLeavesExactlyWhatArrived)
